@@ -1,0 +1,1 @@
+#include "download/DownloadListModel.h"

@@ -1,0 +1,74 @@
+#pragma once
+// The state that the download window's scheduler, its two engines and its
+// event handlers share: the list, the options the user ticked, the status-bar
+// panels, LastFinishTime, TransferBusy, the network access and the hook for
+// the automatic sign-in. The window (or the command-line tool) owns one and
+// shows what it reports; the engines never see a widget.
+#include <QObject>
+#include <QString>
+#include <functional>
+
+class DownloadListModel;
+class QNetworkAccessManager;
+
+struct DownloadOptions
+{
+    int method = 2;            // 1 single connection, 2 slots
+    int threadCount = 3;       // 1..6, method 2
+    int intervalSeconds = 0;   // 0..600 between the end of one download and the next start
+    QString duplicateMode = QStringLiteral("重命名"); // "跳过", "覆盖" or "重命名"
+    double maxFileSizeMB = 10; // megabytes of 1024*1024 bytes
+    bool proxyEnabled = false;
+    QString proxyUrl;          // host
+    QString proxyPort;         // decimal text
+    bool soundPrompt = false;  // "声音提示"
+    bool autoLocate = false;   // "自动定位到下载项"
+    bool stopOnErrors = false; // "有5个以上下载出错或者网页文件，就停止下载"
+    bool autoStart = false;    // "当有待下载项时，自动启动下载"
+    bool autoRedownload = false; // "自动重新下载："
+    int autoRedownloadKind = 0;  // 0 出错项, 1 HTM/HTML 项, 2 both
+    bool autoLogin = false;    // "自动登录" of the sign-in panel
+};
+
+class DownloadSession final : public QObject
+{
+    Q_OBJECT
+public:
+    DownloadSession(DownloadListModel *list, QNetworkAccessManager *network, QObject *parent = nullptr);
+
+    DownloadListModel &list() const { return *m_list; }
+    QNetworkAccessManager &network() const { return *m_network; }
+    DownloadOptions &options() { return m_options; }
+    const DownloadOptions &options() const { return m_options; }
+
+    // Seconds on the program clock when the last download ended, failed or
+    // was skipped as too big.
+    double lastFinishTime() const { return m_lastFinishTime; }
+    void markFinished();
+
+    bool transferBusy() const { return m_transferBusy; }
+    void setTransferBusy(bool busy) { m_transferBusy = busy; }
+
+    // Status-bar panels 1 to 4.
+    void setStatusPanel(int panel, const QString &text);
+    QString statusPanel(int panel) const;
+
+    // Asks the view to bring a row into sight when "自动定位到下载项" is ticked.
+    void locateRow(int index);
+
+    // The automatic sign-in; empty until the sign-in panel installs it.
+    std::function<void(bool showMessages)> siteLogin;
+    void runSiteLogin(bool showMessages);
+
+signals:
+    void statusPanelChanged(int panel, const QString &text);
+    void locateRowRequested(int index);
+
+private:
+    DownloadListModel *m_list;
+    QNetworkAccessManager *m_network;
+    DownloadOptions m_options;
+    double m_lastFinishTime = 0;
+    bool m_transferBusy = false;
+    QString m_panels[5];
+};

@@ -1,0 +1,1 @@
+#include "harvest/ResultPageParser.h"
