@@ -11,8 +11,11 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QPixmap>
 #include <QTimer>
 #include <QVector>
+
+#include <array>
 
 class DownloadListModel final : public QAbstractTableModel
 {
@@ -42,16 +45,22 @@ public:
 
     // Changes row `index` in place; the address index follows a changed
     // address. Returns false when the new address collides with another row
-    // (the row then keeps its old address, other edits stay).
+    // (the row then keeps its old address, other edits stay) and when there
+    // is no row `index` (nothing happens then).
     template<typename F>
     bool modify(int index, F &&edit)
     {
+        if (index < 0 || index >= count())
+            return false; // a slot may report for a row that was removed meanwhile
         DownloadRow &row = m_rows[index];
         const QString oldAddress = row.address;
+        const RowState oldState = row.state;
         edit(row);
         bool ok = true;
         if (row.address != oldAddress)
             ok = reindexAddress(index, oldAddress);
+        if (row.state != oldState)
+            countStateChange(oldState, row.state);
         markChanged(index);
         return ok;
     }
@@ -85,11 +94,17 @@ public:
 private:
     bool reindexAddress(int index, const QString &oldAddress);
     void markChanged(int index);
-    void rebuildIndex();
+    void rebuildIndex(int from = 0);
+    void countStateChange(RowState from, RowState to);
+    QVariant stateIcon(RowState state) const;
 
     QVector<DownloadRow> m_rows;
     QHash<QString, int> m_byAddress;
+    // Rows per state, indexed by int(RowState); kept as rows change so that
+    // the once-a-second counter refresh does not walk the whole list.
+    std::array<int, 5> m_stateCounts{};
     int m_dirtyFirst = -1;
     int m_dirtyLast = -1;
     QTimer m_flushTimer;
+    mutable QVector<QPixmap> m_icons; // drawn on first use, one per state
 };
