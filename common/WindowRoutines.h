@@ -1,1 +1,18 @@
 #pragma once
+// Small user-interface routines shared by the download window, the harvesting
+// window, the options dialog and the start-up code.
+#include <QString>
+
+class QAbstractItemView;
+
+// True while a top-level window whose objectName equals name (letter case
+// ignored) exists; shown or hidden does not matter. Never creates a window.
+bool IsFormLoaded(const QString &name);
+
+// Pale green (231, 248, 237) behind the first row, white behind the second,
+// and so on, one band per row; sets the rows to rowHeightPx pixels where the
+// view allows it (table views, and views that use the stock delegate).
+void StripeListRows(QAbstractItemView *list, int rowHeightPx);
+
+// The primary screen's size as "width*height", e.g. "1920*1080".
+QString ScreenResolutionText();
