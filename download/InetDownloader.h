@@ -1,1 +1,90 @@
 #pragma once
+// The single-connection engine of download method 1: fetches one row at a
+// time, with the configured HTTP proxy and a Referer, reads the response
+// headers for size, type, charset and file name, applies the duplicate mode,
+// and streams the body to disk while showing progress in the row. It ends
+// every row itself (status panel, LastFinishTime, sounds, automatic sign-in)
+// and then reports finished() once. The scheduler's Inet下载当前文件 drives it.
+//
+// It is an asynchronous state machine on the UI thread: waiting for headers,
+// receiving, or fetching the whole response; stallTick() does the time checks.
+// The old file at the save path is replaced only when the new copy is
+// complete, and only the row's folder is ever written.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class DownloadSession;
+class QNetworkAccessManager;
+class QNetworkReply;
+class TransferFile;
+
+class InetDownloader final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit InetDownloader(DownloadSession &session, QObject *parent = nullptr);
+    ~InetDownloader() override;
+
+    // Inet下载文件(li): starts row `rowIndex` and returns at once; finished()
+    // follows exactly once (true when the row ends Done, "大文件，跳过" included).
+    void start(int rowIndex);
+    // The control's still-executing flag.
+    bool isExecuting() const;
+    // Abandons the request. In the receive phase with TransferBusy false (the
+    // stop command) the row ends "下载取消" and the partial file goes.
+    void cancel();
+    // The time checks: 30 s waiting for headers, 120 s without growth. An
+    // internal 1000 ms timer calls it; public for tests with a ManualClock.
+    void stallTick();
+
+    // "http://host:8080/a/b.pdf" -> "http://host:8080".
+    static QString SiteRoot(const QString &address);
+    // The third status-bar panel's text for state 0..12.
+    static QString StateText(int state, int responseCode, const QString &responseText);
+
+signals:
+    void finished(int rowIndex, bool result);
+    void stateChanged(int state); // 0..12; StateText goes to status panel 3 as well
+
+private:
+    enum class Phase { Idle, Headers, Receiving, Fetching, Ending };
+
+    QNetworkAccessManager &networkFor();
+    QNetworkReply *issueRequest();
+    void wireStates(QNetworkReply *reply);
+    void setState(int state);
+    void onHeaders();
+    void onReceiveData();
+    void onReceiveFinished();
+    void startWholeFetch();
+    void onFetchData();
+    void onFetchFinished();
+    void afterCancel();
+    void endStalled();
+    void endRow(bool result);
+    void abortReply();
+    bool writeAvailable();
+
+    DownloadSession &m_session;
+    std::unique_ptr<QNetworkAccessManager> m_proxyNetwork;
+    QPointer<QNetworkReply> m_reply;
+    std::unique_ptr<TransferFile> m_file;
+    Phase m_phase = Phase::Idle;
+    int m_row = -1;
+    QString m_address;
+    QString m_headerBlock;
+    qint64 m_announced = 0;
+    bool m_sizeUnknown = false;
+    bool m_successStatus = false;
+    bool m_httpOk = false;
+    double m_requestStart = 0;
+    double m_lastGrowth = 0;
+    qint64 m_lastLength = 0;
+    int m_responseCode = 0;
+    QString m_responseText;
+    bool m_cancelPending = false;
+    QTimer m_ticker;
+};

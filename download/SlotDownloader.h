@@ -1,1 +1,72 @@
 #pragma once
+// One download slot of method 2: fetches one document from one address into
+// one file without blocking, and reports progress, completion or failure.
+// The scheduler owns up to six of these (slot k = 1..6), creates one per
+// started row and deletes it (deleteLater) once the slot's work has ended;
+// deleting it abandons whatever is still running.
+//
+// The body is streamed to a temporary file beside the save file and moved
+// onto the save file only when it is complete (or, for a save file this slot
+// created, when the transfer ended short), so an existing file in overwrite
+// mode never holds a half-written copy. When the normal transfer delivers
+// nothing usable, one more plain request is made (the whole-body fallback).
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <memory>
+
+class QNetworkAccessManager;
+class QNetworkReply;
+class TransferFile;
+
+class SlotDownloader final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SlotDownloader(QNetworkAccessManager &network, QObject *parent = nullptr);
+    // "Unloading": watchdog off, transfer and fallback fetch abandoned,
+    // temporary file removed; the save file keeps what it held before.
+    ~SlotDownloader() override;
+
+    // Starts the transfer and returns at once. `ref` is accepted and not sent.
+    void BeginDownload(const QString &url, const QString &saveFile, const QString &ref);
+    // Cancels the normal transfer (the fallback fetch is not touched).
+    void CancelAsyncRead();
+    // Body of the 1000 ms watchdog: 300 s without a change of the received
+    // count ends the slot with "超时". Public so tests can drive it.
+    void watchdogTick();
+
+    QString saveFile() const;
+    // The cleaned address ("&amp;" -> "&" in any letter case, spaces trimmed).
+    QString address() const;
+
+signals:
+    void DownloadProgress(qint64 curBytes, qint64 maxBytes, const QString &saveFile);
+    void DownloadComplete(qint64 curBytes, qint64 maxBytes, const QString &saveFile);
+    void DownloadError(const QString &missCode, const QString &saveFile); // "超时" or "无法下载"
+
+private:
+    void onReadyRead();
+    void onProgress(qint64 received, qint64 total);
+    void onFinished();
+    void startFallback();
+    void onFallbackReadyRead();
+    void onFallbackFinished();
+    void fail(const QString &missCode);
+    void dropReply(QPointer<QNetworkReply> &reply);
+
+    QNetworkAccessManager &m_network;
+    QString m_saveFile;
+    QString m_address;
+    QPointer<QNetworkReply> m_reply;
+    QPointer<QNetworkReply> m_fallback;
+    std::unique_ptr<TransferFile> m_file;
+    double m_startTime = 0;
+    qint64 m_received = 0;
+    qint64 m_total = 0;
+    qint64 m_seen = 0;
+    bool m_ended = false;
+    QTimer m_watchdog;
+};
