@@ -1,11 +1,12 @@
 #include "harvest/HtmlDocument.h"
 
+#include "common/TextCodec.h"
+
 #include <QByteArray>
 #include <QRegularExpression>
 #include <QSet>
 
 #include <algorithm>
-#include <cstring>
 
 namespace {
 QString fromUtf8(const char *text)
@@ -270,17 +271,6 @@ const GumboNode *HtmlDocument::elementById(const QString &id) const
             found = element;
     });
     return found;
-}
-
-QString TrimSpaces(const QString &text)
-{
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && text.at(begin) == u' ')
-        ++begin;
-    while (end > begin && text.at(end - 1) == u' ')
-        --end;
-    return text.mid(begin, end - begin);
 }
 
 QString ElementName(const GumboNode *node)

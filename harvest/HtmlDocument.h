@@ -26,10 +26,6 @@ private:
     GumboOutput *m_output = nullptr;
 };
 
-// Removes leading and trailing U+0020 only (tabs, line breaks and other
-// spaces stay), the trimming every rule of the harvest uses.
-QString TrimSpaces(const QString &text);
-
 // The element's name in lower case ("a", "div", or a custom element's name);
 // empty for anything that is not an element.
 QString ElementName(const GumboNode *node);

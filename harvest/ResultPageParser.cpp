@@ -1,5 +1,6 @@
 #include "harvest/ResultPageParser.h"
 
+#include "common/TextCodec.h"
 #include "harvest/AnalysisListModel.h"
 #include "harvest/HtmlDocument.h"
 
