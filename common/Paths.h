@@ -50,9 +50,9 @@ void GetAllFiles(QString &folder, QStringList &list, bool recurse);
 // most 6 characters), or empty.
 QString GetUrlFileExt(const QString &text);
 
-// The browser cache folder is the web engine profile's and is only known to
-// the browser code; this answers the program's own cache folder
-// (QStandardPaths::CacheLocation), or empty when there is none.
+// The folder under which the web engine keeps persistent profiles' caches by
+// default (QStandardPaths::CacheLocation + "/QtWebEngine", one subfolder per
+// profile), or empty. A profile given its own cache path is not found here.
 QString GetInternetCacheFolder();
 
 // The folder that holds the C library the program runs with, e.g.

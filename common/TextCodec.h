@@ -37,10 +37,17 @@ QString StripControlChars(const QString &text);
 // that does not fit whole (two- or four-byte) is dropped, never halved.
 QString LeftBytesAnsi(const QString &text, int n);
 
-// The system code page (GB18030). Unpaired surrogates encode as "?".
+// The system code page (GB18030). Unpaired surrogates encode as U+FFFD.
 QByteArray EncodeAnsi(const QString &text);
 // Malformed input decodes to U+FFFD.
 QString DecodeAnsi(const QByteArray &bytes);
+
+// The text with leading and trailing spaces (U+0020 only) removed.
+QString TrimSpaces(const QString &text);
+
+// The text with every unpaired surrogate replaced by U+FFFD, so that what is
+// shown is what ends up in a file name.
+QString ReplaceUnpairedSurrogates(const QString &text);
 
 // Byte length of the text in UTF-8 (what a Linux file name is limited by).
 int Utf8Length(const QString &text);
