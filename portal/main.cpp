@@ -1,0 +1,68 @@
+// litharvest-portal: a loopback stand-in for the literature portal, used by the tests and
+// by the README's demo run. See portal/README.md for the address contract.
+#include "portal/PortalOptions.h"
+#include "portal/PortalServer.h"
+#include "portal/PortalStop.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <pthread.h>
+#include <thread>
+
+int main(int argc, char **argv)
+{
+    PortalOptions options;
+    std::string error;
+    bool wantsHelp = false;
+    if (!ParsePortalOptions(std::vector<std::string>(argv + 1, argv + argc), options, error, wantsHelp)) {
+        std::fprintf(stderr, "litharvest-portal: %s\n%s", error.c_str(), PortalUsage());
+        return 2;
+    }
+    if (wantsHelp) {
+        std::fputs(PortalUsage(), stdout);
+        return 0;
+    }
+
+    // SIGINT/SIGTERM are taken by one thread with sigwait, so stopping happens in normal
+    // code, not in a signal handler; every other thread inherits the blocked mask.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    PortalServer server(options);
+    const int port = server.bind();
+    if (port < 0) {
+        std::fprintf(stderr, "litharvest-portal: cannot listen on %s:%d\n", options.host.c_str(), options.port);
+        return 1;
+    }
+
+    std::atomic<bool> finished{false};
+    std::thread signalWaiter([&server, &finished, stopSignals] {
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        RequestPortalStop();
+        // A signal may arrive before run() has started listening, when stop() is a no-op.
+        while (!finished) {
+            server.stop();
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    });
+
+    const bool ipv6 = options.host.find(':') != std::string::npos;
+    std::printf("http://%s%s%s:%d/\n", ipv6 ? "[" : "", options.host.c_str(), ipv6 ? "]" : "", port);
+    std::fflush(stdout);
+
+    const bool ok = server.run();
+    finished = true;
+    if (!PortalStopRequested()) {
+        // Listening ended on its own: wake the signal thread so it can be joined.
+        pthread_kill(signalWaiter.native_handle(), SIGTERM);
+    }
+    signalWaiter.join();
+    return ok ? 0 : 1;
+}
