@@ -74,8 +74,14 @@ public:
     // row that ends at position i. Used by sorting and shuffling.
     void reorder(const QVector<int> &newOrder);
 
+    // Rows whose size, received and progress are all empty; a row re-queued
+    // with "等待重新下载" is not among them although it will be started.
     int 统计未下载项数目() const;
+    // True when the list is empty or every row is Done or Failed.
     bool 检测是否下载列表完毕() const;
+    // Rows that failed or are web pages (type "htm"/"html" in any case: the
+    // server sent a login or error page instead of the document); a row that
+    // is both counts once. The stop rule and the re-download commands use it.
     int CountErrorAndPageRows() const;
     int countInState(RowState state) const;
     // "总数:N 正在下载:N 等待:N 已完成:N 失败:N"
