@@ -1,1 +1,124 @@
 #pragma once
+// Turns waiting rows of the download list into downloads. The download window
+// and litharvest-cli both drive one of these: it owns the two one-second
+// ticks (Timer_Down starts downloads while downloading is on, Timer1 does the
+// housekeeping from creation on), the single-connection engine of method 1
+// and up to six slot downloaders of method 2, and it handles the slots'
+// events. Windows only wire its signals to their controls.
+//
+// Both tick bodies are public so that tests call them under a ManualClock;
+// setManualTicks(true) keeps the real timers from firing behind their back.
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include <array>
+#include <functional>
+
+class DownloadListModel;
+class DownloadSession;
+class InetDownloader;
+class SlotDownloader;
+
+class DownloadScheduler final : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr int kMaxSlots = 6;
+
+    explicit DownloadScheduler(DownloadSession &session, QObject *parent = nullptr);
+    ~DownloadScheduler() override;
+
+    DownloadSession &session() const { return m_session; }
+    InetDownloader &inet() const { return *m_inet; }
+
+    // Tests call the tick bodies themselves; true stops both timers for good
+    // (the tick states still switch on and off as usual).
+    void setManualTicks(bool manual);
+
+    // "开始下载": switches the scheduler tick on.
+    void start();
+    // "停止下载": the stop procedure.
+    void stop();
+    // "切换": toggles the method between 1 and 2; the thread count becomes 1.
+    void switchMethod();
+
+    void schedulerTick();   // body of Timer_Down
+    void housekeepingTick(); // body of Timer1
+
+    bool 确定是需要下载(int li);
+    void 多线程下载(int Index, int 序号, const QString &网址, const QString &保存文件路径);
+    void Inet下载当前文件(int li);
+
+    // Loaded slot instances, the never-used instance 0 included.
+    int CountSlotInstances() const;
+    bool slotLoaded(int k) const; // ControlIsLoaded on instance k (1..6)
+    SlotDownloader *slotInstance(int k) const;
+    // Entry k (0..11) of SlotRow: the row position slot k works on, or -1.
+    int slotRow(int k) const;
+
+    // The slot events as the window's handlers for the control array get
+    // them: element number first. Element 0 and rows that no longer exist
+    // are ignored.
+    void onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &SaveFile);
+    void onDownloadComplete(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &SaveFile);
+    void onDownloadError(int Index, const QString &MissCode, const QString &SaveFile);
+
+    bool schedulerTickOn() const { return m_tickOn; }
+    bool startEnabled() const { return m_startEnabled; }
+    bool runningIndicator() const { return m_indicator; }
+    // The list commands' download-stopped test: no slot loaded, the
+    // single-connection engine idle, the scheduler tick off.
+    bool downloadStopped() const;
+    // The running state: scheduler tick on or TransferBusy.
+    bool isRunning() const;
+
+    // Fourth status-bar panel := the list's counters.
+    void RefreshCounters();
+
+    // The commands the automatic re-download runs: "出错项" and
+    // "网页类型文件(HTM/HTML/xml)项" of "重新下载". They start out as the
+    // built-in resets below; the window's list commands may replace them.
+    std::function<void()> redownloadFailedRows;
+    std::function<void()> redownloadPageRows;
+
+    // Re-download reset of one row: row file deleted, Waiting, htm/html (or,
+    // for the web-page command, any type) becomes "xxx", texts emptied, row
+    // file deleted again, address rotated with 对调url.
+    static void RedownloadReset(DownloadListModel &list, int row, bool pageCommand);
+    // Every Failed row.
+    static void RedownloadFailedRows(DownloadListModel &list);
+    // Every Done or Failed row of type htm, html or xml.
+    static void RedownloadPageRows(DownloadListModel &list);
+
+signals:
+    void schedulerTickChanged(bool on);
+    void startEnabledChanged(bool enabled);
+    void runningIndicatorChanged(bool visible);
+    void methodChanged(int method, int threadCount);
+    // The stop procedure unticked "当有待下载项时，自动启动下载" and "自动重新下载：".
+    void automaticOptionsCleared();
+
+private:
+    void setTickOn(bool on);
+    void setStartEnabled(bool enabled);
+    void setIndicator(bool visible);
+    void startMethod1();
+    void startMethod2();
+    void unloadSlot(int k, bool now);
+    void onInetFinished(int rowIndex, bool result);
+    int rowOfSlot(int Index) const;
+    void writeSizes(int row, qint64 CurBytes, qint64 MaxBytes);
+    void playIfPrompted(int soundId) const;
+
+    DownloadSession &m_session;
+    InetDownloader *m_inet;
+    QTimer m_timerDown; // Timer_Down
+    QTimer m_timer1;    // Timer1
+    bool m_manualTicks = false;
+    bool m_tickOn = false;
+    bool m_startEnabled = true;
+    bool m_indicator = false;
+    std::array<SlotDownloader *, kMaxSlots + 1> m_slots{}; // [0] stays empty
+    std::array<int, 12> m_slotRow;                          // SlotRow
+};
