@@ -63,6 +63,7 @@ private:
     void onFetchData();
     void onFetchFinished();
     void afterCancel();
+    bool abandonIfRowGone();
     void endStalled();
     void endRow(bool result);
     void abortReply();
