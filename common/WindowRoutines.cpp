@@ -57,7 +57,7 @@ void setRowHeight(QAbstractItemView *list, int height)
 
 bool IsFormLoaded(const QString &name)
 {
-    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+    if (name.isEmpty() || !qobject_cast<QApplication *>(QCoreApplication::instance()))
         return false;
     const QWidgetList windows = QApplication::topLevelWidgets();
     for (const QWidget *w : windows) {

@@ -133,21 +133,27 @@ QString CreateFolderPath(const QString &folderPath)
     } else {
         built = parts.at(0);
     }
+    // Clean the components first: a path that could never exist (longer than
+    // the system allows) creates nothing at all.
     bool malformed = false;
-    qint64 builtBytes = Utf8Length(built);
+    QStringList clean;
+    qint64 bytes = Utf8Length(built);
     for (qsizetype k = from; k < parts.size(); ++k) {
         if (parts.at(k).isEmpty())
             break;
-        const QString clean = SanitizeFileName(parts.at(k));
-        if (clean.isEmpty()) {
+        QString part = SanitizeFileName(parts.at(k));
+        if (part.isEmpty()) {
             ShowError(QString::fromUtf16(kBadFolderMessage));
             malformed = true;
             break;
         }
-        built += u'/' + clean;
-        builtBytes += 1 + Utf8Length(clean);
-        if (builtBytes >= PATH_MAX)
-            return QString(); // no such path can exist; stop asking
+        bytes += 1 + Utf8Length(part);
+        clean.append(std::move(part));
+    }
+    if (bytes >= PATH_MAX)
+        return QString();
+    for (const QString &part : std::as_const(clean)) {
+        built += u'/' + part;
         if (!FolderExists(built))
             makeFolder(built);
     }
@@ -192,7 +198,7 @@ QString 重命名保存路径(const QString &保存路径, const QString &纯文
         n = 0;
     b.replace(u'[', u'『');
     b.replace(u']', u'』');
-    auto numbered = [&](qint64 k) {
+    auto numbered = [&](qint64 k) -> QString {
         const QString counter = counterText(k, 3);
         return fitBase(b, counter + tail) + counter;
     };
