@@ -14,7 +14,8 @@ const QString kPage = QStringLiteral("http://portal.example/search?q=x&page=1");
 // the first quotation-mark-solidus pair of the second.
 QString handler(const QString &type, const QString &path, const QString &title)
 {
-    return QStringLiteral("ShowDown(\"%1\",\"1\"/%2\",\"a\",\"b\",\"%3\",\"c\")").arg(type, path, title);
+    return QStringLiteral("DownLoadFile(\"%1\",\"http://\"+location.host+\"/%2\",\"7\",\"pdf\",\"%3\",\"1\")")
+        .arg(type, path, title);
 }
 
 QString block(const QString &onclick, const QString &linkText = QStringLiteral("全文下载"),
