@@ -1,9 +1,10 @@
+#include "download/fFileDownload.h"
 #include "platform/DialogService.h"
+#include "platform/MediaSoundPlayer.h"
 #include "platform/QtDialogService.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char **argv)
 {
@@ -11,11 +12,12 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("litharvest"));
     QtDialogService dialogs;
     DialogService::setInstance(&dialogs);
+    MediaSoundPlayer sounds; // installs itself for its lifetime
 
-    QLabel cover(SettingsStore::applicationTitle());
-    cover.setWindowTitle(SettingsStore::applicationTitle());
-    cover.resize(480, 240);
-    cover.setAlignment(Qt::AlignCenter);
-    cover.show();
-    return app.exec();
+    // Until the cover and harvesting windows exist, the program opens on the
+    // download window and ends when it closes.
+    fFileDownload::显示下载窗口();
+    const int result = app.exec();
+    DialogService::setInstance(nullptr);
+    return result;
 }
