@@ -1,16 +1,33 @@
 // The download manager's settings: first-run defaults, what the store holds
-// after each store step, the thread-count index rules, and the recent-folder
-// file "SaveList.dat".
+// after each store step, the thread-count index rules, the recent-folder file
+// "SaveList.dat", and the two dialogs that store them: the options dialog
+// (which stores as it goes, so a refused 确定 leaves earlier values stored)
+// and the save-folder chooser, with the folder picker under both.
 #include "common/TextCodec.h"
+#include "download/DialogRoutines.h"
 #include "download/DownloadSession.h"
 #include "download/DownloadSettings.h"
 #include "download/RecentFolderList.h"
+#include "download/DownloadScheduler.h"
+#include "download/fFileDownload.h"
+#include "download/fOption.h"
+#include "download/fSeleFileSavePath.h"
+#include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace {
 QString stored(const QString &section, const QString &key)
@@ -51,12 +68,28 @@ private slots:
     void loadWithoutFileLeavesListAlone();
     void saveWritesAnsiWithCrLf();
 
+    void optionsStoreAndClose();
+    void optionsRefusalKeepsEarlierStores_data();
+    void optionsRefusalKeepsEarlierStores();
+    void optionsShowValuesAndReachTheWindow();
+    void chooserAcceptsAndRemembers();
+    void chooserCancelAndBadFolder();
+    void chooserFullListMakesRoom();
+    void browseForFolder_data();
+    void browseForFolder();
+
 private:
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+
     QTemporaryDir m_dir;
+    std::unique_ptr<ScriptedDialogs> m_dialogs;
 };
 
 void TestDownloadSettings::init()
 {
+    QStandardPaths::setTestModeEnabled(true);
+    QFile::remove(SaveListFilePath());
+    m_dialogs = std::make_unique<ScriptedDialogs>();
     QVERIFY(m_dir.isValid());
     QFile::remove(m_dir.filePath(QStringLiteral("settings.ini")));
     SettingsStore::useFile(m_dir.filePath(QStringLiteral("settings.ini")));
@@ -65,6 +98,8 @@ void TestDownloadSettings::init()
 
 void TestDownloadSettings::cleanup()
 {
+    delete fFileDownload::instance(false);
+    m_dialogs.reset();
     SettingsStore::useFile(QString());
 }
 
@@ -258,5 +293,221 @@ void TestDownloadSettings::saveWritesAnsiWithCrLf()
     QVERIFY(back.isEmpty());
 }
 
-QTEST_GUILESS_MAIN(TestDownloadSettings)
+namespace {
+template<typename T>
+T *child(QWidget *dialog, const char *name)
+{
+    T *w = dialog->findChild<T *>(QString::fromUtf8(name));
+    if (!w)
+        qFatal("no control %s", name);
+    return w;
+}
+} // namespace
+
+void TestDownloadSettings::optionsStoreAndClose()
+{
+    fFileDownload *window = fFileDownload::instance(true);
+    window->scheduler().setManualTicks(true);
+    QPointer<fOption> dialog = fOption::showModal(window);
+    child<QRadioButton>(dialog, "Option1")->setChecked(true);
+    child<QCheckBox>(dialog, "Check1")->setChecked(true);
+    child<QLineEdit>(dialog, "Text6")->setText(QStringLiteral(" proxy.example.net "));
+    child<QLineEdit>(dialog, "Text8")->setText(QStringLiteral("abc"));
+    child<QCheckBox>(dialog, "Check2")->setChecked(false);
+    child<QLineEdit>(dialog, "Text1")->setText(QStringLiteral("25.5"));
+    child<QLineEdit>(dialog, "Text2")->setText(path(QStringLiteral("新下载")));
+    dialog->Command1_Click();
+
+    // The port check complains but stops nothing.
+    QCOMPARE(m_dialogs->messages(), QStringList({QStringLiteral("代理服务器网址或者端口格式不对！")}));
+    QCOMPARE(m_dialogs->shown().first().icon, MessageIcon::Error);
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载方式")), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器有效")), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器网址")), QStringLiteral("proxy.example.net"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器端口")), QStringLiteral("abc"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("提取网页信息时提示下载保存路径")), QStringLiteral("0"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("文件最大值")), QStringLiteral("25.5"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), path(QStringLiteral("新下载/")));
+    QVERIFY(QFileInfo(path(QStringLiteral("新下载"))).isDir());
+    QCOMPARE(DownloadSettings::instance().defaultSaveFolder(), path(QStringLiteral("新下载/")));
+    QVERIFY(!dialog || !dialog->isVisible());
+
+    // The open download window follows at once.
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label7"))->text(), QStringLiteral("下载方式：1"));
+    QVERIFY(!window->findChild<QComboBox *>(QStringLiteral("Combo1"))->isEnabled());
+    QCOMPARE(window->session().options().method, 1);
+    QCOMPARE(window->session().options().maxFileSizeMB, 25.5);
+    QCOMPARE(window->session().options().proxyPort, QStringLiteral("abc"));
+}
+
+void TestDownloadSettings::optionsRefusalKeepsEarlierStores_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("storedSize");
+    QTest::newRow("blank folder") << "12" << "   " << "下载文件默认保存路径设置错误！" << "12";
+    QTest::newRow("folder under a file") << "12" << "$T/plain.txt/sub" << "下载文件默认保存路径设置错误！" << "12";
+    QTest::newRow("size not a number") << "viel" << "$T/ok" << "下载文件大小设置错误！" << "<absent>";
+    QTest::newRow("size zero") << "0" << "$T/ok" << "下载文件大小设置错误！" << "<absent>";
+}
+
+void TestDownloadSettings::optionsRefusalKeepsEarlierStores()
+{
+    QFETCH(QString, size);
+    QFETCH(QString, folder);
+    QFETCH(QString, message);
+    QFile plain(path(QStringLiteral("plain.txt")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    QPointer<fOption> dialog = fOption::showModal(nullptr); // no download window open
+    child<QRadioButton>(dialog, "Option2")->setChecked(true);
+    child<QLineEdit>(dialog, "Text6")->setText(QStringLiteral("host"));
+    child<QLineEdit>(dialog, "Text1")->setText(size);
+    child<QLineEdit>(dialog, "Text2")->setText(folder.replace(QStringLiteral("$T"), m_dir.path()));
+    dialog->Command1_Click();
+    QCOMPARE(m_dialogs->lastMessage(), message);
+    QVERIFY(dialog && dialog->isVisible());
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载方式")), QStringLiteral("2"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器网址")), QStringLiteral("host"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("提取网页信息时提示下载保存路径")), QStringLiteral("1"));
+    QTEST(stored(QStringLiteral("设置"), QStringLiteral("文件最大值")), "storedSize");
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), QStringLiteral("<absent>"));
+    dialog->Command2_Click(); // 关闭 stores nothing more
+    QVERIFY(!dialog->isVisible());
+    delete dialog.data();
+}
+
+void TestDownloadSettings::optionsShowValuesAndReachTheWindow()
+{
+    SettingsStore::instance().write(QStringLiteral("设置"), QStringLiteral("下载文件保存路径"), path(QStringLiteral("存/")));
+    SettingsStore::instance().write(QStringLiteral("设置"), QStringLiteral("下载方式"), QStringLiteral("1"));
+    fFileDownload *window = fFileDownload::instance(true);
+    window->scheduler().setManualTicks(true);
+    auto *combo1 = window->findChild<QComboBox *>(QStringLiteral("Combo1"));
+    QVERIFY(!combo1->isEnabled());
+    std::unique_ptr<fOption> dialog(new fOption(window));
+    QVERIFY(child<QRadioButton>(dialog.get(), "Option1")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog.get(), "Text1")->text(), QStringLiteral("10"));
+    QVERIFY(child<QCheckBox>(dialog.get(), "Check2")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog.get(), "Text2")->text(), path(QStringLiteral("存/")));
+    child<QRadioButton>(dialog.get(), "Option2")->setChecked(true);
+    dialog->Command1_Click();
+    QVERIFY(m_dialogs->messages().isEmpty());
+    QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label7"))->text(), QStringLiteral("下载方式：2"));
+    QVERIFY(combo1->isEnabled());
+    QCOMPARE(combo1->currentText(), QStringLiteral("1"));
+}
+
+void TestDownloadSettings::chooserAcceptsAndRemembers()
+{
+    const QString a = path(QStringLiteral("甲"));
+    const QString b = path(QStringLiteral("乙"));
+    QVERIFY(SaveListToFile({a, b}, SaveListFilePath()));
+    bool done = false;
+    QPointer<fSeleFileSavePath> chooser = fSeleFileSavePath::showModal(nullptr, [&] { done = true; });
+    auto *combo = child<QComboBox>(chooser, "Combo1");
+    QCOMPARE(combo->count(), 2);
+    QCOMPARE(combo->currentText(), QDir::homePath() + QStringLiteral("/12345/"));
+    QVERIFY(child<QRadioButton>(chooser, "Option2")->isChecked());
+    QVERIFY(chooser->windowFlags() & Qt::WindowStaysOnTopHint);
+
+    combo->setEditText(a); // a folder already listed
+    child<QRadioButton>(chooser, "Option1")->setChecked(true);
+    DownloadSettings::instance().setSaveFolderCancelled(true);
+    chooser->Command2_Click();
+    QVERIFY(done);
+    QVERIFY(m_dialogs->messages().isEmpty());
+    QVERIFY(!DownloadSettings::instance().saveFolderCancelled());
+    QVERIFY(DownloadSettings::instance().keepSourceFileName());
+    QCOMPARE(DownloadSettings::instance().defaultSaveFolder(), a + QStringLiteral("/"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), a + QStringLiteral("/"));
+    QVERIFY(QFileInfo(a).isDir());
+    // Written twice, offered once.
+    QCOMPARE(readBytes(SaveListFilePath()), EncodeAnsi(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n") + a + QStringLiteral("\r\n")));
+
+    std::unique_ptr<fSeleFileSavePath> again(new fSeleFileSavePath);
+    auto *combo2 = child<QComboBox>(again.get(), "Combo1");
+    QCOMPARE(combo2->count(), 2);
+    QCOMPARE(combo2->currentText(), a + QStringLiteral("/"));
+    QVERIFY(child<QRadioButton>(again.get(), "Option1")->isChecked());
+}
+
+void TestDownloadSettings::chooserCancelAndBadFolder()
+{
+    QFile plain(path(QStringLiteral("plain.txt")));
+    QVERIFY(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    std::unique_ptr<fSeleFileSavePath> chooser(new fSeleFileSavePath);
+    child<QComboBox>(chooser.get(), "Combo1")->setEditText(path(QStringLiteral("plain.txt/sub")));
+    chooser->Command2_Click();
+    QCOMPARE(m_dialogs->lastMessage(), QStringLiteral("文件夹设置错误！"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), QStringLiteral("<absent>"));
+    QVERIFY(!QFile::exists(SaveListFilePath()));
+    QVERIFY(!DownloadSettings::instance().saveFolderCancelled());
+
+    chooser->Command3_Click();
+    QVERIFY(DownloadSettings::instance().saveFolderCancelled());
+    QCOMPARE(chooser->result(), int(QDialog::Rejected));
+    QVERIFY(!QFile::exists(SaveListFilePath()));
+
+    // The close box counts as 取消 too.
+    DownloadSettings::instance().setSaveFolderCancelled(false);
+    std::unique_ptr<fSeleFileSavePath> other(new fSeleFileSavePath);
+    other->show();
+    other->close();
+    QVERIFY(DownloadSettings::instance().saveFolderCancelled());
+}
+
+void TestDownloadSettings::chooserFullListMakesRoom()
+{
+    QStringList full;
+    for (int i = 1; i <= 100; ++i)
+        full << QStringLiteral("/data/f%1").arg(i);
+    QVERIFY(SaveListToFile(full, SaveListFilePath()));
+    std::unique_ptr<fSeleFileSavePath> chooser(new fSeleFileSavePath);
+    child<QComboBox>(chooser.get(), "Combo1")->setEditText(path(QStringLiteral("新")));
+    chooser->Command2_Click();
+    QStringList back;
+    QVERIFY(LoadListFromFile(back, SaveListFilePath()));
+    QCOMPARE(back.size(), 100);
+    QCOMPARE(back.first(), QStringLiteral("/data/f2"));
+    QCOMPARE(back.last(), path(QStringLiteral("新")));
+}
+
+void TestDownloadSettings::browseForFolder_data()
+{
+    QTest::addColumn<QString>("start");
+    QTest::addColumn<QString>("pickerStart");
+    QTest::addColumn<QString>("answer"); // "-" cancels
+    QTest::addColumn<QString>("result");
+    QTest::newRow("blank start opens home") << "  " << "~/" << "-" << "  ";
+    QTest::newRow("folder opens its parent") << "$T/Down/" << "$T/" << "/x/y" << "/x/y/";
+    QTest::newRow("path opens its folder") << "$T/a" << "$T/" << "-" << "$T/a/";
+    QTest::newRow("missing folder opens home") << "/nonexistent-lh/a/b/" << "~/" << "-" << "/nonexistent-lh/a/b/";
+    QTest::newRow("chosen root") << "$T/" << "$P/" << "/" << "/";
+}
+
+void TestDownloadSettings::browseForFolder()
+{
+    QFETCH(QString, start);
+    QFETCH(QString, pickerStart);
+    QFETCH(QString, answer);
+    QFETCH(QString, result);
+    QFile marker(path(QStringLiteral("marker")));
+    QVERIFY(marker.open(QIODevice::WriteOnly)); // the temporary folder is not empty
+    marker.close();
+    auto expand = [this](QString s) {
+        return s.replace(QStringLiteral("$T"), m_dir.path())
+            .replace(QStringLiteral("$P"), QFileInfo(m_dir.path()).absolutePath())
+            .replace(QStringLiteral("~"), QDir::homePath());
+    };
+    m_dialogs->answerFolder(answer == QStringLiteral("-") ? std::nullopt : std::optional<QString>(answer));
+    QCOMPARE(BrowseForFolder(nullptr, expand(start), QStringLiteral("请选择要浏览的文件夹:"), false), expand(result));
+    QCOMPARE(m_dialogs->shown().size(), 1);
+    QCOMPARE(m_dialogs->shown().first().text, QStringLiteral("请选择要浏览的文件夹:"));
+    QCOMPARE(m_dialogs->shown().first().extra, expand(pickerStart));
+}
+
+QTEST_MAIN(TestDownloadSettings)
 #include "tst_downloadsettings.moc"
