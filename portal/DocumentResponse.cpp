@@ -117,11 +117,14 @@ std::string WithQueryValue(const httplib::Request &request, const std::string &k
     return "http://" + host + path + "?" + rebuilt;
 }
 
-void InjectGarbageHeader(httplib::Response &response)
+void InjectGarbageHeader(httplib::Response &response, int form)
 {
-    // set_header() refuses line breaks; a raw insert makes the server write a line that is
-    // no header at all, as broken servers do.
-    response.headers.emplace("X-Portal-Note", "sample\r\nThis line is no header at all");
+    // set_header() refuses line breaks; a raw insert makes the server write lines that are
+    // no proper header, as broken servers do.
+    if (form == 2)
+        response.headers.emplace("X-Portal-Note", "sample\r\nX Odd Header: value");
+    else
+        response.headers.emplace("X-Portal-Note", "sample\r\nThis line is no header at all");
 }
 
 } // namespace
@@ -172,7 +175,10 @@ bool ApplyDocumentParams(const httplib::Request &request, DocumentChoice &choice
     flag("nolength", choice.noLength);
     flag("chunked", choice.chunked);
     flag("badscheme", choice.badScheme);
-    flag("garbage", choice.garbage);
+    std::uint64_t garbage = std::uint64_t(choice.garbage);
+    if (!number("garbage", 2, garbage))
+        return false;
+    choice.garbage = int(garbage);
     flag("login", choice.login);
 
     std::uint64_t value = 0;
@@ -267,26 +273,35 @@ void ServeDocument(const httplib::Request &request, httplib::Response &response,
     const std::string disposition = ContentDispositionValue(choice);
     if (!disposition.empty())
         response.set_header("Content-Disposition", disposition);
-    if (choice.garbage)
-        InjectGarbageHeader(response);
+    if (choice.garbage != 0)
+        InjectGarbageHeader(response, choice.garbage);
 
     if (choice.size == 0 && !choice.chunked && !choice.noLength) {
         response.set_content(std::string(), contentType);
         return;
     }
     auto transfer = std::make_shared<Transfer>(choice);
-    if (choice.chunked || choice.noLength) {
-        auto provider = [transfer](std::size_t offset, httplib::DataSink &sink) {
-            if (offset >= transfer->size()) {
-                sink.done();
-                return true;
-            }
-            return transfer->sendFrom(offset, sink);
-        };
-        if (choice.chunked)
-            response.set_chunked_content_provider(contentType, provider);
-        else
-            response.set_content_provider(contentType, provider);
+    // A client that cannot read the headers (garbage) cannot see the body's end either:
+    // like a body without length, such a response ends by closing the connection.
+    const bool closeAfterBody = choice.noLength || choice.garbage != 0;
+    if (choice.chunked) {
+        response.set_chunked_content_provider(
+            contentType, [transfer, closeAfterBody](std::size_t offset, httplib::DataSink &sink) {
+                if (offset >= transfer->size()) {
+                    sink.done();
+                    return !closeAfterBody; // false makes httplib close the connection
+                }
+                return transfer->sendFrom(offset, sink);
+            });
+    } else if (closeAfterBody) {
+        // httplib keeps the connection open after done(), so the end is reported as a
+        // failure, which makes it close the socket once every byte is out.
+        response.set_header("Connection", "close");
+        if (!choice.noLength)
+            response.set_header("Content-Length", std::to_string(choice.size));
+        response.set_content_provider(contentType, [transfer](std::size_t offset, httplib::DataSink &sink) {
+            return offset < transfer->size() && transfer->sendFrom(offset, sink);
+        });
     } else {
         response.set_content_provider(static_cast<std::size_t>(choice.size), contentType,
                                       [transfer](std::size_t offset, std::size_t, httplib::DataSink &sink) {

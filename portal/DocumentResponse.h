@@ -34,7 +34,7 @@ struct DocumentChoice final {
     int status = 0;
     int redirects = 0;
     bool badScheme = false;
-    bool garbage = false;
+    int garbage = 0; // 1: a line without a colon, 2: a line with a colon but no field name
     bool login = false;
     int delayMs = 0;
 };

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <pthread.h>
 #include <thread>
+#include <unistd.h>
 
 int main(int argc, char **argv)
 {
@@ -47,8 +48,17 @@ int main(int argc, char **argv)
         sigwait(&stopSignals, &signal);
         RequestPortalStop();
         // A signal may arrive before run() has started listening, when stop() is a no-op.
+        // Workers sitting in httplib's keep-alive wait only notice the stop after up to five
+        // seconds; responses of our own end at once (PauseFor), so after a short grace the
+        // idle connections are simply dropped with the process.
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
         while (!finished) {
             server.stop();
+            if (std::chrono::steady_clock::now() > giveUp) {
+                std::fflush(stdout);
+                std::fflush(stderr);
+                _exit(0);
+            }
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
     });

@@ -29,6 +29,7 @@ bool PortalProcess::start(int timeoutMs)
 {
     stop();
     m_error.clear();
+    m_stoppedCleanly = false;
     const QString program = programPath();
     if (!QFileInfo(program).isExecutable()) {
         m_error = QStringLiteral("portal binary not found: ") + program;
@@ -87,10 +88,18 @@ void PortalProcess::stop()
     if (m_process.state() == QProcess::NotRunning)
         return;
     m_process.terminate();
-    if (!m_process.waitForFinished(5000)) {
-        m_process.kill();
-        m_process.waitForFinished(5000);
+    if (m_process.waitForFinished(5000)) {
+        m_stoppedCleanly = m_process.exitStatus() == QProcess::NormalExit && m_process.exitCode() == 0;
+        return;
     }
+    m_process.kill();
+    m_process.waitForFinished(5000);
+    m_stoppedCleanly = false;
+}
+
+bool PortalProcess::stoppedCleanly() const
+{
+    return m_stoppedCleanly;
 }
 
 bool PortalProcess::isRunning() const

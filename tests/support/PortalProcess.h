@@ -30,6 +30,9 @@ public:
 
     bool isRunning() const;
 
+    // After stop(): whether the portal ended on its own with exit code 0 (it was not killed).
+    bool stoppedCleanly() const;
+
     // Why start() failed, for QVERIFY2.
     QString errorString() const;
 
@@ -41,4 +44,5 @@ private:
     QProcess m_process;
     QString m_base;
     QString m_error;
+    bool m_stoppedCleanly = false;
 };
