@@ -7,7 +7,6 @@
 
 namespace {
 const char kRefusedProperty[] = "lhRedirectRefused";
-const char kHopsProperty[] = "lhRedirectHops";
 } // namespace
 
 bool IsHttpUrl(const QUrl &url)
@@ -23,7 +22,11 @@ QNetworkReply *SendEngineGet(QNetworkAccessManager &network, const QUrl &url, co
     QNetworkRequest request(url);
     request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
     request.setAttribute(QNetworkRequest::CacheSaveControlAttribute, false);
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::UserVerifiedRedirectPolicy);
+    // Qt follows the hops itself (refusing any scheme but http and https, and
+    // https -> http) and stops after the maximum; a user-verified policy
+    // would be the other way, but Qt 6.4 mixes up its hops on kept-alive
+    // connections.
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     request.setMaximumRedirectsAllowed(kMaxEngineRedirects);
     request.setRawHeader("Accept-Encoding", "identity");
     if (!referer.isEmpty())
@@ -32,12 +35,8 @@ QNetworkReply *SendEngineGet(QNetworkAccessManager &network, const QUrl &url, co
     QNetworkReply *reply = network.get(request);
     reply->setReadBufferSize(kEngineReadBuffer);
     QObject::connect(reply, &QNetworkReply::redirected, reply, [reply](const QUrl &target) {
-        const int hops = reply->property(kHopsProperty).toInt() + 1;
-        reply->setProperty(kHopsProperty, hops);
-        if (IsHttpUrl(target) && hops <= kMaxEngineRedirects) {
-            emit reply->redirectAllowed();
+        if (IsHttpUrl(target))
             return;
-        }
         reply->setProperty(kRefusedProperty, true);
         // Not from inside the reply's own signal: abort() finishes the reply at once.
         QMetaObject::invokeMethod(reply, &QNetworkReply::abort, Qt::QueuedConnection);

@@ -69,7 +69,6 @@ void SlotDownloader::BeginDownload(const QString &url, const QString &saveFile, 
     }
     m_reply = SendEngineGet(m_network, target);
     connect(m_reply, &QNetworkReply::readyRead, this, &SlotDownloader::onReadyRead);
-    connect(m_reply, &QNetworkReply::downloadProgress, this, &SlotDownloader::onProgress);
     connect(m_reply, &QNetworkReply::finished, this, &SlotDownloader::onFinished);
 }
 
@@ -104,19 +103,24 @@ QString SlotDownloader::address() const
     return m_address;
 }
 
+// Progress is counted here, per chunk written, rather than taken from Qt's
+// downloadProgress: that one is throttled and can hold back the last chunk
+// before a pause, which the watchdog would then never see.
 void SlotDownloader::onReadyRead()
 {
-    if (m_reply && !m_file->appendFrom(*m_reply))
-        fail(kCannotDownload);
-}
-
-void SlotDownloader::onProgress(qint64 received, qint64 total)
-{
-    if (total <= 0 || m_ended)
+    if (!m_reply || m_ended)
         return;
-    m_received = received;
+    if (!m_file->appendFrom(*m_reply)) {
+        fail(kCannotDownload);
+        return;
+    }
+    const int status = HttpStatus(*m_reply);
+    const qint64 total = AnnouncedLength(*m_reply);
+    if (total <= 0 || (status >= 300 && status < 400))
+        return; // no total (or a redirect's own body): nothing to report
+    m_received = m_file->size();
     m_total = total;
-    emit DownloadProgress(received, total, m_saveFile);
+    emit DownloadProgress(m_received, total, m_saveFile);
 }
 
 void SlotDownloader::onFinished()

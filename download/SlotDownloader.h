@@ -49,7 +49,6 @@ signals:
 
 private:
     void onReadyRead();
-    void onProgress(qint64 received, qint64 total);
     void onFinished();
     void startFallback();
     void onFallbackReadyRead();
