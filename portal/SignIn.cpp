@@ -165,7 +165,12 @@ void RegisterSignInRoutes(httplib::Server &server, SessionStore &sessions)
                         "text/html; charset=utf-8");
     };
     server.Post("/login", signIn);
-    server.Get("/login", signIn);
+    server.Get("/login", [signIn](const httplib::Request &req, httplib::Response &res) {
+        // Opening the address by hand shows the form; a form sent with GET signs in.
+        if (req.params.empty())
+            return res.set_content(SignInPage(kVariants[0], std::string()), "text/html; charset=utf-8");
+        signIn(req, res);
+    });
 
     server.Get("/logout", [&sessions](const httplib::Request &req, httplib::Response &res) {
         const std::string token = CookieValue(req.get_header_value("Cookie"), SessionStore::cookieName());
