@@ -245,7 +245,7 @@ bool DownloadScheduler::确定是需要下载(int li)
     path += row.name;
     if (!row.type.isEmpty())
         path += QLatin1Char('.') + row.type;
-    if (FileExists(path) && m_session.options().duplicateMode == QLatin1String("跳过")) {
+    if (FileExists(path) && m_session.options().duplicateMode == u"跳过") {
         const QString length = QString::number(QFileInfo(path).size());
         list.modify(li, [&length](DownloadRow &r) {
             r.state = RowState::Done;
@@ -327,10 +327,15 @@ void DownloadScheduler::unloadSlot(int k, bool now)
     // Whatever the slot still says while it goes is about a row it no
     // longer owns.
     disconnect(slot, nullptr, this, nullptr);
-    if (now)
+    if (now) {
         delete slot;
-    else
-        slot->deleteLater(); // we may be inside one of its own signals
+        return;
+    }
+    // We may be inside one of its own signals, so it goes later; its
+    // transfer goes now, or a document skipped as too big could still
+    // arrive in full before the deletion.
+    slot->CancelAsyncRead();
+    slot->deleteLater();
 }
 
 int DownloadScheduler::rowOfSlot(int Index) const
