@@ -257,7 +257,7 @@ void InetDownloader::onHeaders()
         row.folder = folder;
         if (!extension.isEmpty())
             row.type = extension;
-        if (options.duplicateMode == QLatin1String("重命名")) {
+        if (options.duplicateMode == QStringLiteral("重命名")) {
             QString chosen;
             savePath = 重命名保存路径(row.folder, row.name, row.type, chosen, options.duplicateMode);
             row.name = chosen;

@@ -4,6 +4,7 @@
 #include "download/SlotDownloader.h"
 #include "platform/Clock.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,6 +15,8 @@
 #include <QTest>
 
 #include <memory>
+
+using namespace TestFiles;
 
 namespace {
 
@@ -26,31 +29,6 @@ struct SlotResult
     QString missCode;
     int progressCount = 0;
 };
-
-QByteArray ReadAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
-}
-
-// Files in the folder other than the ones named: temporary files left
-// behind, or anything written beside the save file.
-QStringList StrayFiles(const QString &folder, const QStringList &expected)
-{
-    QStringList stray;
-    const auto entries = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-    for (const QString &name : entries)
-        if (!expected.contains(name))
-            stray << name;
-    return stray;
-}
 
 } // namespace
 
@@ -206,7 +184,7 @@ void TstSlotDownloader::outcomes()
             QCOMPARE(QFileInfo(save).size(), fileSize);
         QVERIFY(ReadAll(save).startsWith(fileStart));
     }
-    QCOMPARE(StrayFiles(m_dir.path(), {QStringLiteral("报告.pdf")}), QStringList());
+    QCOMPARE(FilesUnder(m_dir.path()), fileSize == -1 ? QStringList() : QStringList{QStringLiteral("报告.pdf")});
 }
 
 void TstSlotDownloader::addressIsCleaned()
@@ -239,7 +217,7 @@ void TstSlotDownloader::refusesWhatIsNotHttp()
     QCOMPARE(result.event, QStringLiteral("error"));
     QCOMPARE(result.missCode, QStringLiteral("无法下载"));
     QVERIFY(!QFileInfo::exists(save));
-    QCOMPARE(StrayFiles(m_dir.path(), {}), QStringList());
+    QCOMPARE(FilesUnder(m_dir.path()), QStringList());
 }
 
 void TstSlotDownloader::streamsIntoTemporaryFileNotTarget()
@@ -256,7 +234,8 @@ void TstSlotDownloader::streamsIntoTemporaryFileNotTarget()
     QCOMPARE(progress.last().at(1).toLongLong(), 1000000);
     QCOMPARE(progress.last().at(2).toString(), save);
     QCOMPARE(QFileInfo(save).size(), 0);
-    const QStringList temporary = StrayFiles(m_dir.path(), {QStringLiteral("大.pdf")});
+    QStringList temporary = FilesUnder(m_dir.path());
+    temporary.removeOne(QStringLiteral("大.pdf"));
     QCOMPARE(temporary.size(), 1);
     QVERIFY(temporary.at(0).startsWith(QLatin1String(".lh-")));
     QVERIFY(QTest::qWaitFor([&] { return QFileInfo(m_dir.filePath(temporary.at(0))).size() == 300000; }, 5000));
@@ -301,7 +280,7 @@ void TstSlotDownloader::watchdog()
     slot.watchdogTick();
     QCOMPARE(error.count(), 1);
     QVERIFY(!QFileInfo::exists(save));
-    QCOMPARE(StrayFiles(m_dir.path(), {}), QStringList());
+    QCOMPARE(FilesUnder(m_dir.path()), QStringList());
 }
 
 void TstSlotDownloader::existingFileSurvives_data()
@@ -324,7 +303,7 @@ void TstSlotDownloader::existingFileSurvives()
     // Overwrite mode: the scheduler hands over the path of a file that is there.
     const QString save = savePath(QStringLiteral("旧.pdf"));
     const QByteArray old("%PDF-1.4 the copy the user already has");
-    WriteFile(save, old);
+    QVERIFY(WriteFile(save, old));
     SlotDownloader slot(m_network);
     const SlotResult result = run(slot, m_portal.url(query), save);
     QCOMPARE(result.event, event);
@@ -337,13 +316,13 @@ void TstSlotDownloader::existingFileSurvives()
     }
     if (event == QLatin1String("complete") && !replaced)
         QVERIFY(result.cur < result.max); // the row still ends below 100%
-    QCOMPARE(StrayFiles(m_dir.path(), {QStringLiteral("旧.pdf")}), QStringList());
+    QCOMPARE(FilesUnder(m_dir.path()), QStringList({QStringLiteral("旧.pdf")}));
 }
 
 void TstSlotDownloader::readOnlyExistingFileIsLeftAlone()
 {
     const QString save = savePath(QStringLiteral("ro.pdf"));
-    WriteFile(save, "keep me");
+    QVERIFY(WriteFile(save, "keep me"));
     QVERIFY(QFile::setPermissions(save, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
     SlotDownloader slot(m_network);
     const SlotResult result = run(slot, m_portal.url(QStringLiteral("file?kind=pdf&size=1000")), save);
@@ -365,7 +344,7 @@ void TstSlotDownloader::unloadingAbandonsTransfer()
     // What the stop command and "大文件，跳过" do: the window deletes the slot mid-transfer.
     const QString save = savePath(QStringLiteral("u.pdf"));
     if (existing)
-        WriteFile(save, "old");
+        QVERIFY(WriteFile(save, "old"));
     auto slot = std::make_unique<SlotDownloader>(m_network);
     QSignalSpy progress(slot.get(), &SlotDownloader::DownloadProgress);
     slot->BeginDownload(m_portal.url(QStringLiteral("file?kind=pdf&size=100000&stall=30&after=5000")), save, {});
@@ -376,7 +355,7 @@ void TstSlotDownloader::unloadingAbandonsTransfer()
         QCOMPARE(ReadAll(save), QByteArray("old"));
     else
         QVERIFY(!QFileInfo::exists(save));
-    QCOMPARE(StrayFiles(m_dir.path(), existing ? QStringList{QStringLiteral("u.pdf")} : QStringList{}), QStringList());
+    QCOMPARE(FilesUnder(m_dir.path()), existing ? QStringList{QStringLiteral("u.pdf")} : QStringList());
 }
 
 void TstSlotDownloader::sixSlotsAtOnce()

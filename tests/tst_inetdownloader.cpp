@@ -1,0 +1,486 @@
+// The single-connection engine against the sample portal over loopback (and
+// a real tinyproxy for the proxy path): the row texts for each kind of
+// answer, the duplicate modes, the time checks on a test clock, the stop
+// command and the end step.
+#include "download/DownloadListModel.h"
+#include "download/DownloadSession.h"
+#include "download/InetDownloader.h"
+#include "platform/Clock.h"
+#include "platform/SoundPlayer.h"
+#include "tests/support/PortalProcess.h"
+#include "tests/support/TestFiles.h"
+#include "tests/support/TinyProxy.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QNetworkAccessManager>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace TestFiles;
+
+class TstInetDownloader final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void siteRoot_data();
+    void siteRoot();
+    void stateText_data();
+    void stateText();
+
+    void outcomes_data();
+    void outcomes();
+    void largeSizesAgainstTheMaximum_data();
+    void largeSizesAgainstTheMaximum();
+    void hostileServerNameStaysInFolder();
+    void duplicateModes_data();
+    void duplicateModes();
+    void headerWait();
+    void interruptedReceive_data();
+    void interruptedReceive();
+    void stateTextsFollowTheRequest();
+    void endStep_data();
+    void endStep();
+    void proxyPath();
+
+private:
+    int addRow(const QString &address, const QString &type = QStringLiteral("pdf"));
+    bool run(int row, int timeoutMs = 20000);
+    QString folder() const { return m_dir.path() + QStringLiteral("/下载/"); }
+    const DownloadRow &row(int index = 0) const { return m_list->at(index); }
+
+    PortalProcess m_portal;
+    QTemporaryDir m_dir;
+    QNetworkAccessManager m_network;
+    std::unique_ptr<DownloadListModel> m_list;
+    std::unique_ptr<DownloadSession> m_session;
+    std::unique_ptr<InetDownloader> m_engine;
+    std::unique_ptr<ManualClock> m_clock;
+    bool m_lastResult = false;
+};
+
+void TstInetDownloader::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QVERIFY2(m_portal.start(), qPrintable(m_portal.errorString()));
+}
+
+void TstInetDownloader::init()
+{
+    m_list = std::make_unique<DownloadListModel>();
+    m_session = std::make_unique<DownloadSession>(m_list.get(), &m_network);
+    m_engine = std::make_unique<InetDownloader>(*m_session);
+}
+
+void TstInetDownloader::cleanup()
+{
+    m_engine.reset();
+    m_session.reset();
+    m_list.reset();
+    Clock::setInstance(nullptr);
+    m_clock.reset();
+    QDir(folder()).removeRecursively();
+    QDir(m_dir.path() + QStringLiteral("/a")).removeRecursively();
+}
+
+int TstInetDownloader::addRow(const QString &address, const QString &type)
+{
+    m_list->addRow(address, QStringLiteral("报告"), type, folder(), QString());
+    return m_list->count() - 1;
+}
+
+bool TstInetDownloader::run(int index, int timeoutMs)
+{
+    QSignalSpy finished(m_engine.get(), &InetDownloader::finished);
+    m_engine->start(index);
+    if (!QTest::qWaitFor([&] { return !finished.isEmpty(); }, timeoutMs))
+        return false;
+    QTest::qWait(20); // a second finished() would show up here
+    if (finished.count() != 1 || finished.at(0).at(0).toInt() != index || m_engine->isExecuting())
+        return false;
+    m_lastResult = finished.at(0).at(1).toBool();
+    return true;
+}
+
+void TstInetDownloader::siteRoot_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("root");
+    QTest::newRow("port and path") << "http://host:8080/a/b.pdf" << "http://host:8080";
+    QTest::newRow("nothing after host") << "https://host" << "https://host";
+    QTest::newRow("no scheme") << "host/a/b" << "host";
+    QTest::newRow("no scheme, slash too early") << "ab/c" << "ab/c";
+    QTest::newRow("no scheme, slash after three") << "abc/d" << "abc";
+}
+
+void TstInetDownloader::siteRoot()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, root);
+    QCOMPARE(InetDownloader::SiteRoot(address), root);
+}
+
+void TstInetDownloader::stateText_data()
+{
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("text");
+    const char16_t *texts[] = {u"0 无状态可报告。",
+                               u"1 正在查询所指定的主机的 IP 地址...",
+                               u"2 已成功地找到所指定的主机的 IP 地址。",
+                               u"3 正在与主机连接...",
+                               u"4 已与主机连接成功。",
+                               u"5 正在向主机发送请求...",
+                               u"6 发送请求已成功。",
+                               u"7 正在接收主机的响应...",
+                               u"8 已成功地接收到主机的响应。",
+                               u"9 正在解除与主机的连接...",
+                               u"10 已成功地与主机解除了连接。",
+                               u"11 与主机通讯时出现了错误:404:Not Found",
+                               u"12 该请求已经完成，并且所有数据均已接收到。"};
+    for (int state = 0; state <= 12; ++state)
+        QTest::addRow("%d", state) << state << QString::fromUtf16(texts[state]);
+    QTest::newRow("other") << 13 << QStringLiteral("404:Not Found");
+}
+
+void TstInetDownloader::stateText()
+{
+    QFETCH(int, state);
+    QFETCH(QString, text);
+    QCOMPARE(InetDownloader::StateText(state, 404, QStringLiteral("Not Found")), text);
+}
+
+void TstInetDownloader::outcomes_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("result");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("size");     // "*": the page's own length
+    QTest::addColumn<QString>("received"); // "*": as size
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("file");     // expected file in the folder, or empty for none
+
+    const int done = int(RowState::Done);
+    const int failed = int(RowState::Failed);
+    QTest::newRow("1000 of 1000") << "file?kind=pdf&size=1000" << true << done << "1000" << "1000" << "100%"
+                                  << "pdf" << "报告.pdf";
+    QTest::newRow("html with charset, no length")
+        << "file?kind=txt&size=700&nolength=1&ct=text%2Fhtml%3B%20charset%3Dutf-8" << true << done << "700" << "700"
+        << "100%" << "html" << "报告.html";
+    QTest::newRow("octet-stream named a.caj") << "file?kind=caj&size=900&ct=application%2Foctet-stream&cd=plain&ext=caj"
+                                              << true << done << "900" << "900" << "100%" << "caj" << "报告.caj";
+    QTest::newRow("text/plain with charset is txt")
+        << "file?kind=txt&size=800&ct=text%2Fplain%3B%20charset%3Dgbk" << true << done << "800" << "800" << "100%"
+        << "txt" << "报告.txt";
+    QTest::newRow("charset alone gives htm")
+        << "file?kind=bin&size=800&ct=application%2Foctet-stream%3B%20charset%3Dutf-8&cd=none" << true << done << "800"
+        << "800" << "100%" << "htm" << "报告.htm";
+    QTest::newRow("pdf announced as text/html is renamed") << "file?kind=pdf&size=1200&ct=text%2Fhtml" << true << done
+                                                           << "1200" << "1200" << "100%" << "pdf" << "报告.pdf";
+    QTest::newRow("closed at 60%: partial file deleted") << "file?kind=pdf&size=1000&cut=60" << false << failed
+                                                         << "下载失败" << "600" << "60%" << "pdf" << "";
+    QTest::newRow("404 page with length is a web-page row") << "file?kind=pdf&status=404" << true << done << "*"
+                                                            << "*" << "100%" << "htm" << "报告.htm";
+    QTest::newRow("404 without length: whole-response fetch") << "file?kind=pdf&status=404&nolength=1" << true
+                                                              << done << "*" << "*" << "100%" << "htm" << "报告.htm";
+    QTest::newRow("redirect chain") << "file?kind=pdf&size=1500&redirects=3" << true << done << "1500" << "1500"
+                                    << "100%" << "pdf" << "报告.pdf";
+    QTest::newRow("too many redirects") << "file?kind=pdf&redirects=15" << false << failed << "" << "" << ""
+                                        << "pdf" << "";
+    QTest::newRow("redirect to ftp") << "file?kind=pdf&badscheme=1" << false << failed << "" << "" << "" << "pdf"
+                                     << "";
+    // Qt drops the whole header block over a line without a colon.
+    QTest::newRow("garbage header line") << "file?kind=pdf&size=1000&garbage=1" << true << done << "1000" << "1000"
+                                         << "100%" << "pdf" << "报告.pdf";
+    QTest::newRow("nobody listening") << "http://127.0.0.1:1/x.pdf" << false << failed << "" << "" << "" << "pdf"
+                                      << "";
+    QTest::newRow("not http") << "ftp://127.0.0.1/x.pdf" << false << failed << "" << "" << "" << "pdf" << "";
+}
+
+void TstInetDownloader::outcomes()
+{
+    QFETCH(QString, query);
+    QFETCH(bool, result);
+    QFETCH(int, state);
+    QFETCH(QString, size);
+    QFETCH(QString, received);
+    QFETCH(QString, progress);
+    QFETCH(QString, type);
+    QFETCH(QString, file);
+
+    const QString address = query.contains(QLatin1String("://")) ? query : m_portal.url(query);
+    const int index = addRow(address);
+    QVERIFY(run(index));
+    QCOMPARE(m_lastResult, result);
+    QCOMPARE(int(row().state), state);
+    if (size == QLatin1String("*")) {
+        QVERIFY(!file.isEmpty());
+        size = received = QString::number(QFileInfo(folder() + file).size());
+        QVERIFY(size.toLongLong() > 0);
+    }
+    QCOMPARE(row().size, size);
+    QCOMPARE(row().received, received);
+    QCOMPARE(row().progress, progress);
+    QCOMPARE(row().type, type);
+    const QStringList expected = file.isEmpty() ? QStringList() : QStringList{file};
+    QCOMPARE(FilesUnder(folder()), expected);
+    QCOMPARE(m_session->statusPanel(2), QStringLiteral("完成下载:") + row().name);
+}
+
+void TstInetDownloader::largeSizesAgainstTheMaximum_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<double>("maxMB");
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<bool>("fileKept");
+    QTest::newRow("exactly 10 MB passes") << "file?kind=pdf&size=10485760" << 10.0 << "100%" << true;
+    QTest::newRow("one byte more is skipped") << "file?kind=pdf&size=10485761" << 10.0 << "大文件，跳过" << false;
+    // Without a size the body is cut off once it passes the maximum; what came stays.
+    QTest::newRow("no size, body over the maximum") << "file?kind=pdf&size=300000&nolength=1" << 0.1 << "大文件，跳过"
+                                                    << true;
+}
+
+void TstInetDownloader::largeSizesAgainstTheMaximum()
+{
+    QFETCH(QString, query);
+    QFETCH(double, maxMB);
+    QFETCH(QString, progress);
+    QFETCH(bool, fileKept);
+    m_session->options().maxFileSizeMB = maxMB;
+    QVERIFY(run(addRow(m_portal.url(query))));
+    QVERIFY(m_lastResult);
+    QCOMPARE(row().state, RowState::Done);
+    QCOMPARE(row().progress, progress);
+    QCOMPARE(QFileInfo::exists(folder() + QStringLiteral("报告.pdf")), fileKept);
+    QCOMPARE(FilesUnder(folder()).size(), fileKept ? 1 : 0);
+}
+
+void TstInetDownloader::hostileServerNameStaysInFolder()
+{
+    // The server's name only lends its extension; "../" leads nowhere.
+    const QString rowFolder = m_dir.path() + QStringLiteral("/a/b/");
+    m_list->addRow(m_portal.url(QStringLiteral("file?kind=pdf&size=1000&ct=application%2Foctet-stream&cd=plain&name=..%2F..%2Fx")),
+                   QStringLiteral("../../报告"), QString(), rowFolder, QString());
+    QVERIFY(run(0));
+    QCOMPARE(row().state, RowState::Done);
+    QCOMPARE(row().type, QStringLiteral("pdf"));
+    QCOMPARE(FilesUnder(m_dir.path() + QStringLiteral("/a")), QStringList{QStringLiteral("b/报告.pdf")});
+    QVERIFY(!QFileInfo::exists(m_dir.path() + QStringLiteral("/x.pdf")));
+}
+
+void TstInetDownloader::duplicateModes_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("readOnly");
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("progress");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("oldKept");
+
+    const int done = int(RowState::Done);
+    const int failed = int(RowState::Failed);
+    QTest::newRow("覆盖: complete copy replaces") << "覆盖" << "file?kind=pdf&size=1000" << false << done << "1000"
+                                                << "100%" << "报告" << false;
+    QTest::newRow("覆盖: short copy keeps the old file") << "覆盖" << "file?kind=pdf&size=1000&cut=60" << false
+                                                       << failed << "下载失败" << "60%" << "报告" << true;
+    QTest::newRow("覆盖: read-only file cannot be replaced") << "覆盖" << "file?kind=pdf&size=1000" << true << failed
+                                                           << "3" << "无法替换" << "报告" << true;
+    QTest::newRow("跳过 (decided earlier): rewritten") << "跳过" << "file?kind=pdf&size=1000" << false << done << "1000"
+                                                   << "100%" << "报告" << false;
+    QTest::newRow("重命名: numbered beside it") << "重命名" << "file?kind=pdf&size=1000" << false << done << "1000"
+                                             << "100%" << "报告[001]" << true;
+}
+
+void TstInetDownloader::duplicateModes()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, query);
+    QFETCH(bool, readOnly);
+    QFETCH(int, state);
+    QFETCH(QString, size);
+    QFETCH(QString, progress);
+    QFETCH(QString, name);
+    QFETCH(bool, oldKept);
+
+    QVERIFY(QDir().mkpath(folder()));
+    const QString old = folder() + QStringLiteral("报告.pdf");
+    QVERIFY(WriteFile(old, "old"));
+    if (readOnly)
+        QVERIFY(QFile::setPermissions(old, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
+    m_session->options().duplicateMode = mode;
+    QVERIFY(run(addRow(m_portal.url(query))));
+    QCOMPARE(int(row().state), state);
+    QCOMPARE(row().size, size);
+    QCOMPARE(row().progress, progress);
+    QCOMPARE(row().name, name);
+    if (oldKept)
+        QCOMPARE(ReadAll(old), QByteArray("old"));
+    else
+        QCOMPARE(QFileInfo(old).size(), 1000);
+    if (name != QStringLiteral("报告"))
+        QCOMPARE(QFileInfo(folder() + name + QStringLiteral(".pdf")).size(), 1000);
+    QVERIFY(!FilesUnder(folder()).join(QLatin1Char(' ')).contains(QLatin1String(".part")));
+    QFile::setPermissions(old, QFile::ReadOwner | QFile::WriteOwner);
+}
+
+void TstInetDownloader::headerWait()
+{
+    m_clock = std::make_unique<ManualClock>();
+    Clock::setInstance(m_clock.get());
+    QSignalSpy finished(m_engine.get(), &InetDownloader::finished);
+    m_engine->start(addRow(m_portal.url(QStringLiteral("file?kind=pdf&delay=60000"))));
+    QTest::qWait(100);
+    m_clock->advanceSeconds(29.9);
+    m_engine->stallTick();
+    QVERIFY(m_engine->isExecuting());
+    m_clock->advanceSeconds(0.1);
+    m_engine->stallTick();
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(finished.at(0).at(1).toBool(), false);
+    QCOMPARE(row().state, RowState::Failed);
+    QCOMPARE(row().size, QString());
+    QCOMPARE(row().progress, QString());
+    QVERIFY(!m_engine->isExecuting());
+}
+
+void TstInetDownloader::interruptedReceive_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<bool>("stop"); // the stop command, else 120 s without growth
+    QTest::addColumn<QString>("size");
+    const QString paused = QStringLiteral("file?kind=pdf&size=1000&stall=600&after=100");
+    QTest::newRow("stall, new file") << paused << false << false << "下载失败";
+    QTest::newRow("stall, 覆盖 over an existing file") << paused << true << false << "下载失败";
+    QTest::newRow("stop, new file") << paused << false << true << "下载取消";
+    QTest::newRow("stop, 覆盖 over an existing file") << paused << true << true << "下载取消";
+    QTest::newRow("stop, no size announced") << paused + QStringLiteral("&nolength=1") << false << true << "下载取消";
+}
+
+void TstInetDownloader::interruptedReceive()
+{
+    QFETCH(QString, query);
+    QFETCH(bool, existing);
+    QFETCH(bool, stop);
+    QFETCH(QString, size);
+    m_clock = std::make_unique<ManualClock>();
+    Clock::setInstance(m_clock.get());
+    QVERIFY(QDir().mkpath(folder()));
+    if (existing)
+        QVERIFY(WriteFile(folder() + QStringLiteral("报告.pdf"), "old"));
+    m_session->options().duplicateMode = QStringLiteral("覆盖");
+    QSignalSpy finished(m_engine.get(), &InetDownloader::finished);
+    m_engine->start(addRow(m_portal.url(query)));
+    QVERIFY(QTest::qWaitFor([&] { return row().received == QLatin1String("100"); }, 10000));
+    if (stop) {
+        // The stop procedure: cancel, TransferBusy off, cancel once more.
+        m_engine->cancel();
+        m_session->setTransferBusy(false);
+        m_engine->cancel();
+        QVERIFY(QTest::qWaitFor([&] { return !finished.isEmpty(); }, 5000));
+    } else {
+        QCOMPARE(row().size, QStringLiteral("1000"));
+        QCOMPARE(row().progress, QStringLiteral("10%"));
+        m_clock->advanceSeconds(120);
+        m_engine->stallTick();
+        QCOMPARE(finished.count(), 0);
+        m_clock->advanceSeconds(1);
+        m_engine->stallTick();
+    }
+    QTest::qWait(20);
+    QCOMPARE(finished.count(), 1);
+    QCOMPARE(row().state, RowState::Failed);
+    QCOMPARE(row().size, size);
+    // The partial file goes; an older file stays as it was.
+    QCOMPARE(FilesUnder(folder()), existing ? QStringList{QStringLiteral("报告.pdf")} : QStringList());
+    if (existing)
+        QCOMPARE(ReadAll(folder() + QStringLiteral("报告.pdf")), QByteArray("old"));
+}
+
+void TstInetDownloader::stateTextsFollowTheRequest()
+{
+    QSignalSpy states(m_engine.get(), &InetDownloader::stateChanged);
+    QVERIFY(run(addRow(m_portal.url(QStringLiteral("file?kind=pdf&size=1000")))));
+    QList<int> seen;
+    for (const auto &args : states)
+        seen << args.at(0).toInt();
+    QVERIFY2(seen.indexOf(1) == 0 && seen.indexOf(7) > 0 && seen.indexOf(12) > seen.indexOf(7), qPrintable(QString::number(seen.size())));
+    QVERIFY(!seen.contains(11));
+    QCOMPARE(m_session->statusPanel(3), InetDownloader::StateText(12, 0, QString()));
+
+    states.clear();
+    QVERIFY(run(addRow(m_portal.url(QStringLiteral("file?kind=pdf&status=404")))));
+    QCOMPARE(m_session->statusPanel(3), QStringLiteral("11 与主机通讯时出现了错误:404:Not Found"));
+}
+
+void TstInetDownloader::endStep_data()
+{
+    QTest::addColumn<QString>("query");
+    QTest::addColumn<QList<int>>("sounds");
+    QTest::addColumn<int>("logins");
+    QTest::newRow("document") << "file?kind=pdf&size=1000" << QList<int>{} << 0;
+    QTest::newRow("web page instead") << "file?kind=pdf&status=404" << QList<int>{101} << 1;
+    QTest::newRow("failed") << "file?kind=pdf&size=1000&cut=50" << QList<int>{103} << 0;
+}
+
+void TstInetDownloader::endStep()
+{
+    QFETCH(QString, query);
+    QFETCH(QList<int>, sounds);
+    QFETCH(int, logins);
+    m_clock = std::make_unique<ManualClock>();
+    Clock::setInstance(m_clock.get());
+    RecordingSoundPlayer player;
+    QList<bool> loginCalls;
+    m_session->siteLogin = [&](bool showMessages) { loginCalls << showMessages; };
+    m_session->options().soundPrompt = true;
+    m_session->options().autoLogin = true;
+    m_clock->advanceSeconds(50);
+    QVERIFY(run(addRow(m_portal.url(query))));
+    QCOMPARE(player.played, sounds);
+    QCOMPARE(loginCalls, QList<bool>(logins, false));
+    QCOMPARE(m_session->lastFinishTime(), m_clock->seconds());
+    QCOMPARE(m_session->statusPanel(2), QStringLiteral("完成下载:报告"));
+}
+
+void TstInetDownloader::proxyPath()
+{
+    TinyProxy proxy;
+    QVERIFY2(proxy.start(), qPrintable(proxy.errorString()));
+    DownloadOptions &options = m_session->options();
+    options.proxyEnabled = true;
+    options.proxyUrl = QStringLiteral("127.0.0.1");
+    options.proxyPort = QString::number(proxy.port());
+
+    const QString address = m_portal.url(QStringLiteral("file?kind=pdf&size=4000&via=proxy"));
+    QVERIFY(run(addRow(address)));
+    QCOMPARE(row(0).state, RowState::Done);
+    QCOMPARE(row(0).received, QStringLiteral("4000"));
+    QVERIFY2(proxy.waitForLog(QStringLiteral("GET ") + address), qPrintable(proxy.log()));
+
+    // https goes to 443 through the proxy too (nothing listens there: the row fails).
+    QVERIFY(run(addRow(QStringLiteral("https://127.0.0.1/x.pdf"))));
+    QCOMPARE(row(1).state, RowState::Failed);
+    QVERIFY2(proxy.waitForLog(QStringLiteral("CONNECT 127.0.0.1:443")), qPrintable(proxy.log()));
+
+    options.proxyEnabled = false;
+    const QString direct = m_portal.url(QStringLiteral("file?kind=pdf&size=4000&via=direct"));
+    QVERIFY(run(addRow(direct)));
+    QCOMPARE(row(2).state, RowState::Done);
+    QTest::qWait(200);
+    QVERIFY(!proxy.log().contains(QLatin1String("via=direct")));
+}
+
+QTEST_GUILESS_MAIN(TstInetDownloader)
+#include "tst_inetdownloader.moc"
