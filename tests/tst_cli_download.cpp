@@ -1,0 +1,236 @@
+// litharvest-cli download: the built program run over lists against the
+// sample portal, its exit statuses, and Ctrl-C in the middle of a transfer.
+#include "tests/support/PortalProcess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+
+namespace {
+
+struct Run
+{
+    int exitCode = -1;
+    QStringList rows; // stdout lines
+    QString errors;
+};
+
+Run runCli(const QStringList &arguments, const QByteArray &input = {}, int timeoutMs = 60000)
+{
+    QProcess process;
+    process.start(QStringLiteral(LITHARVEST_CLI), QStringList{QStringLiteral("download")} + arguments);
+    Run run;
+    if (!process.waitForStarted())
+        return run;
+    process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        return run;
+    }
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.rows = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    run.errors = QString::fromUtf8(process.readAllStandardError());
+    return run;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList filesBelow(const QString &folder)
+{
+    QStringList files;
+    const QDir dir(folder);
+    for (const QFileInfo &info : dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+        if (info.isDir())
+            files += filesBelow(info.filePath());
+        else
+            files << info.filePath();
+    }
+    return files;
+}
+
+} // namespace
+
+class TestCliDownload : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void downloadsList_data();
+    void downloadsList();
+    void failedRowsExitOne();
+    void badInputExitsTwo_data();
+    void badInputExitsTwo();
+    void interruptStopsAndLeavesNoPartialFile_data();
+    void interruptStopsAndLeavesNoPartialFile();
+
+private:
+    QByteArray doc(const QString &query) const { return m_portal.url(QStringLiteral("file?") + query).toUtf8(); }
+
+    PortalProcess m_portal;
+};
+
+void TestCliDownload::initTestCase()
+{
+    QVERIFY2(m_portal.start(), qPrintable(m_portal.errorString()));
+}
+
+void TestCliDownload::downloadsList_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::addColumn<bool>("fromStdin");
+    QTest::newRow("slots, list file") << QStringLiteral("2") << false;
+    QTest::newRow("single connection, standard input") << QStringLiteral("1") << true;
+}
+
+void TestCliDownload::downloadsList()
+{
+    QFETCH(QString, method);
+    QFETCH(bool, fromStdin);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/下载");
+    const QByteArray list = "# documents of the sample portal\n"
+        + doc(QStringLiteral("kind=pdf&size=20000")) + "\t论文:一\tpdf\n"
+        + "\n"
+        // No name: the last segment of the address; the content decides the type.
+        + doc(QStringLiteral("kind=caj&size=3000")) + "\t\tpdf\tsub\r\n"
+        + doc(QStringLiteral("kind=pdf&size=5000&nolength=1")) + "\t报告\n";
+    QStringList arguments = {QStringLiteral("--folder"), folder, QStringLiteral("--method"), method};
+    if (fromStdin)
+        arguments << QStringLiteral("--list") << QStringLiteral("-");
+    else {
+        writeFile(dir.filePath(QStringLiteral("list.txt")), list);
+        arguments << QStringLiteral("--list") << dir.filePath(QStringLiteral("list.txt"));
+    }
+    const Run run = runCli(arguments, fromStdin ? list : QByteArray());
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+
+    const QString base = folder + QLatin1Char('/');
+    const QStringList expected = {
+        QStringLiteral("论文一\tpdf\t20000\t20000\t100%\t") + base + QStringLiteral("\tDone"),
+        QStringLiteral("filekind=caj&size=3000\tcaj\t3000\t3000\t100%\t") + base
+            + QStringLiteral("sub/\tDone"),
+        QStringLiteral("报告\tpdf\t5000\t5000\t100%\t") + base + QStringLiteral("\tDone"),
+    };
+    QCOMPARE(run.rows, expected);
+    QCOMPARE(QFileInfo(base + QStringLiteral("论文一.pdf")).size(), 20000);
+    QCOMPARE(QFileInfo(base + QStringLiteral("sub/filekind=caj&size=3000.caj")).size(), 3000);
+    QCOMPARE(QFileInfo(base + QStringLiteral("报告.pdf")).size(), 5000);
+    QCOMPARE(filesBelow(folder).size(), 3);
+}
+
+// A 404 answer (the engines keep its page as a web-page row) and a refused
+// connection both keep the run from counting as done; the good row arrives.
+void TestCliDownload::failedRowsExitOne()
+{
+    QTemporaryDir dir;
+    const QByteArray list = doc(QStringLiteral("kind=pdf&status=404")) + "\t缺失\tpdf\n"
+        + doc(QStringLiteral("kind=pdf&size=1000")) + "\t好\tpdf\n"
+        + "http://127.0.0.1:1/refused\t拒绝\tpdf\n";
+    const Run run = runCli({QStringLiteral("--folder"), dir.path()}, list);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.rows.size(), 3);
+    QVERIFY2(run.rows.at(0).startsWith(QStringLiteral("缺失\thtm")), qPrintable(run.rows.at(0)));
+    QVERIFY(run.errors.contains(QStringLiteral("line 1: a web page came instead of the document")));
+    QVERIFY(run.rows.at(1).endsWith(QStringLiteral("\tDone")));
+    QVERIFY(run.rows.at(2).endsWith(QStringLiteral("\tFailed")));
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("好.pdf"))).size(), 1000);
+}
+
+void TestCliDownload::badInputExitsTwo_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<QString>("message");
+    const QByteArray good = "http://127.0.0.1:1/x\n";
+    const QStringList none;
+    QTest::newRow("not http") << none << QByteArray("# ok\nftp://127.0.0.1/x\n") << QStringLiteral("line 2");
+    QTest::newRow("six fields") << none << QByteArray("http://h/x\ta\tpdf\t\t\textra\n") << QStringLiteral("line 1");
+    QTest::newRow("type leaving the folder") << none << QByteArray("http://h/x\ta\t../../x\n") << QStringLiteral("type");
+    QTest::newRow("four alternatives") << none << QByteArray("http://h/1|http://h/2|http://h/3|http://h/4\n")
+                                       << QStringLiteral("alternatives");
+    QTest::newRow("threads 7") << QStringList{QStringLiteral("--threads"), QStringLiteral("7")} << good
+                               << QStringLiteral("--threads");
+    QTest::newRow("method 3") << QStringList{QStringLiteral("--method"), QStringLiteral("3")} << good
+                              << QStringLiteral("--method");
+    QTest::newRow("interval") << QStringList{QStringLiteral("--interval"), QStringLiteral("601")} << good
+                              << QStringLiteral("--interval");
+    QTest::newRow("duplicate") << QStringList{QStringLiteral("--duplicate"), QStringLiteral("替换")} << good
+                               << QStringLiteral("--duplicate");
+    QTest::newRow("max size") << QStringList{QStringLiteral("--max-size"), QStringLiteral("0")} << good
+                              << QStringLiteral("--max-size");
+    QTest::newRow("proxy without port") << QStringList{QStringLiteral("--method"), QStringLiteral("1"),
+                                                       QStringLiteral("--proxy"), QStringLiteral("host")}
+                                        << good << QStringLiteral("--proxy");
+    QTest::newRow("proxy with slots") << QStringList{QStringLiteral("--proxy"), QStringLiteral("127.0.0.1:3128")}
+                                      << good << QStringLiteral("--method 1");
+    QTest::newRow("unknown option") << QStringList{QStringLiteral("--bogus")} << good << QStringLiteral("bogus");
+    QTest::newRow("missing list") << QStringList{QStringLiteral("--list"), QStringLiteral("/nonexistent/list")}
+                                  << good << QStringLiteral("/nonexistent/list");
+}
+
+void TestCliDownload::badInputExitsTwo()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, list);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const Run run = runCli(QStringList{QStringLiteral("--folder"), dir.path()} + arguments, list);
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
+    QCOMPARE(run.rows, QStringList());
+    QCOMPARE(filesBelow(dir.path()), QStringList());
+}
+
+void TestCliDownload::interruptStopsAndLeavesNoPartialFile_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("slots") << QStringLiteral("2");
+    QTest::newRow("single connection") << QStringLiteral("1");
+}
+
+void TestCliDownload::interruptStopsAndLeavesNoPartialFile()
+{
+    QFETCH(QString, method);
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("out"));
+    QProcess process;
+    process.start(QStringLiteral(LITHARVEST_CLI),
+                  {QStringLiteral("download"), QStringLiteral("--folder"), folder, QStringLiteral("--method"), method,
+                   QStringLiteral("--threads"), QStringLiteral("1")});
+    QVERIFY(process.waitForStarted());
+    process.write(doc(QStringLiteral("kind=pdf&size=100000&stall=60&after=50000")) + "\t半途\tpdf\n" + doc(QStringLiteral("kind=pdf")) + "\t后面\tpdf\n");
+    process.closeWriteChannel();
+    // Half the body is on disk (in whatever file the engine writes) when Ctrl-C comes.
+    const auto bytesOnDisk = [&folder] {
+        qint64 total = 0;
+        for (const QString &file : filesBelow(folder))
+            total += QFileInfo(file).size();
+        return total;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(bytesOnDisk(), qint64(50000), 15000);
+    ::kill(pid_t(process.processId()), SIGINT);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 130);
+    const QStringList rows = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+    QCOMPARE(rows.size(), 2);
+    QVERIFY2(rows.at(0).startsWith(QStringLiteral("半途\t")) && rows.at(0).endsWith(QStringLiteral("\tFailed")),
+             qPrintable(rows.at(0)));
+    QVERIFY(rows.at(1).endsWith(QStringLiteral("\tWaiting")));
+    QCOMPARE(filesBelow(folder), QStringList());
+}
+
+QTEST_GUILESS_MAIN(TestCliDownload)
+#include "tst_cli_download.moc"
