@@ -1,6 +1,7 @@
 // litharvest-cli download: the built program run over lists against the
 // sample portal, its exit statuses, and Ctrl-C in the middle of a transfer.
 #include "tests/support/PortalProcess.h"
+#include "tests/support/TinyProxy.h"
 
 #include <QDir>
 #include <QFile>
@@ -70,6 +71,7 @@ private slots:
     void downloadsList_data();
     void downloadsList();
     void failedRowsExitOne();
+    void proxyCarriesMethodOne();
     void badInputExitsTwo_data();
     void badInputExitsTwo();
     void interruptStopsAndLeavesNoPartialFile_data();
@@ -146,6 +148,20 @@ void TestCliDownload::failedRowsExitOne()
     QVERIFY(run.rows.at(1).endsWith(QStringLiteral("\tDone")));
     QVERIFY(run.rows.at(2).endsWith(QStringLiteral("\tFailed")));
     QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("好.pdf"))).size(), 1000);
+}
+
+void TestCliDownload::proxyCarriesMethodOne()
+{
+    TinyProxy proxy;
+    QVERIFY2(proxy.start(), qPrintable(proxy.errorString()));
+    QTemporaryDir dir;
+    const QByteArray address = doc(QStringLiteral("kind=pdf&size=4000&via=proxy"));
+    const Run run = runCli({QStringLiteral("--folder"), dir.path(), QStringLiteral("--method"), QStringLiteral("1"),
+                            QStringLiteral("--proxy"), QStringLiteral("127.0.0.1:%1").arg(proxy.port())},
+                           address + "\t经代理\tpdf\n");
+    QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("经代理.pdf"))).size(), 4000);
+    QVERIFY2(proxy.waitForLog(QStringLiteral("via=proxy")), qPrintable(proxy.log()));
 }
 
 void TestCliDownload::badInputExitsTwo_data()
