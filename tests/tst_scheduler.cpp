@@ -84,6 +84,7 @@ private slots:
     void stopDuringDownloads();
     void busySingleConnectionRequeuesRow();
     void unmakeableFolderFailsRowInsteadOfRoot();
+    void renameModeWithoutTypeSparesExtensionlessFile();
     void handlersIgnoreElementZeroAndMissingRows();
     void autoRedownloadRetriesWithNextAlternative();
     void redownloadResets();
@@ -334,6 +335,28 @@ void TestScheduler::unmakeableFolderFailsRowInsteadOfRoot()
     QCOMPARE(rig.scheduler.slotRow(1), 1);
     QVERIFY(!QFileInfo::exists(QStringLiteral("/无处.pdf")));
     rig.scheduler.stop();
+}
+
+// Without a type the slot writes "报告", not "报告." (one file on Windows);
+// an older "报告" must then count as taken.
+void TestScheduler::renameModeWithoutTypeSparesExtensionlessFile()
+{
+    Rig rig;
+    QFile old(m_folder + QStringLiteral("报告"));
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("older file");
+    old.close();
+    rig.list.addRow(portalUrl(QStringLiteral("kind=pdf&size=2000")), QStringLiteral("报告"), QString(), m_folder, {});
+    rig.scheduler.start();
+    m_clock->advanceSeconds(1);
+    rig.scheduler.schedulerTick();
+    QCOMPARE(rig.scheduler.slotInstance(1)->saveFile(), m_folder + QStringLiteral("报告[001]"));
+    QTRY_COMPARE(rig.list.at(0).state, RowState::Done);
+    QCOMPARE(rig.list.at(0).name, QStringLiteral("报告[001]"));
+    QCOMPARE(rig.list.at(0).type, QStringLiteral("pdf"));
+    QCOMPARE(QFileInfo(m_folder + QStringLiteral("报告[001].pdf")).size(), 2000);
+    QVERIFY(old.open(QIODevice::ReadOnly));
+    QCOMPARE(old.readAll(), QByteArray("older file"));
 }
 
 void TestScheduler::handlersIgnoreElementZeroAndMissingRows()
