@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -91,23 +92,27 @@ void TestCliDownload::initTestCase()
 void TestCliDownload::downloadsList_data()
 {
     QTest::addColumn<QString>("method");
-    QTest::addColumn<bool>("fromStdin");
-    QTest::newRow("slots, list file") << QStringLiteral("2") << false;
-    QTest::newRow("single connection, standard input") << QStringLiteral("1") << true;
+    QTest::addColumn<QString>("source");
+    QTest::newRow("slots, list file") << QStringLiteral("2") << QStringLiteral("file");
+    QTest::newRow("single connection, standard input") << QStringLiteral("1") << QStringLiteral("stdin");
+    QTest::newRow("slots, GBK list file") << QStringLiteral("2") << QStringLiteral("gbk");
 }
 
 void TestCliDownload::downloadsList()
 {
     QFETCH(QString, method);
-    QFETCH(bool, fromStdin);
+    QFETCH(QString, source);
+    const bool fromStdin = source == u"stdin";
     QTemporaryDir dir;
     const QString folder = dir.path() + QStringLiteral("/下载");
-    const QByteArray list = "# documents of the sample portal\n"
+    QByteArray list = "# documents of the sample portal\n"
         + doc(QStringLiteral("kind=pdf&size=20000")) + "\t论文:一\tpdf\n"
         + "\n"
         // No name: the last segment of the address; the content decides the type.
         + doc(QStringLiteral("kind=caj&size=3000")) + "\t\tpdf\tsub\r\n"
         + doc(QStringLiteral("kind=pdf&size=5000&nolength=1")) + "\t报告\n";
+    if (source == u"gbk")
+        list = QStringEncoder("GB18030").encode(QString::fromUtf8(list));
     QStringList arguments = {QStringLiteral("--folder"), folder, QStringLiteral("--method"), method};
     if (fromStdin)
         arguments << QStringLiteral("--list") << QStringLiteral("-");

@@ -322,9 +322,11 @@ bool readList(const Job &job, std::vector<ListEntry> &entries, QString &error)
 {
     QFile file;
     bool opened = false;
-    if (job.listPath == u"-")
+    if (job.listPath == u"-") {
+        if (::isatty(STDIN_FILENO) == 1)
+            err(QStringLiteral("reading the list from the terminal; end it with Ctrl-D"));
         opened = file.open(stdin, QIODevice::ReadOnly);
-    else {
+    } else {
         file.setFileName(job.listPath);
         opened = file.open(QIODevice::ReadOnly);
     }
