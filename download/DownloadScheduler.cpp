@@ -45,7 +45,10 @@ QString slotSavePath(const QString &folder, const QString &name, const QString &
         const qint64 next = parts.counter.isEmpty() ? 1 : parts.counter.toLongLong() + 1;
         const QString numbered =
             parts.base + QLatin1Char('[') + QStringLiteral("%1").arg(next, 3, 10, QLatin1Char('0')) + QLatin1Char(']');
+        const QString previous = path;
         path = dotless(重命名保存路径(folder, numbered, type, newName, mode));
+        if (path == previous)
+            break; // a name cut to the length limit lost its counter: do not spin
     }
     return path;
 }
