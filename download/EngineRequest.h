@@ -12,7 +12,7 @@ class QUrl;
 
 inline constexpr int kMaxEngineRedirects = 10;
 // How much of a body Qt may hold for us before it stops reading the socket.
-inline constexpr qint64 kEngineReadBuffer = 4 * 1024 * 1024;
+inline constexpr qint64 kEngineReadBuffer = 1024 * 1024;
 
 // True for a valid http or https address.
 bool IsHttpUrl(const QUrl &url);

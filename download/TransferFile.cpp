@@ -10,19 +10,12 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#include <vector>
 
 namespace {
 
-// Big enough that a fast loopback transfer needs few system calls per
-// megabyte; one buffer serves every transfer (they all run on one thread).
+// Large enough that a fast loopback transfer needs few system calls per
+// megabyte.
 constexpr qint64 kCopyBlock = 1024 * 1024;
-
-char *copyBuffer()
-{
-    thread_local std::vector<char> buffer(kCopyBlock);
-    return buffer.data();
-}
 
 QByteArray nativePath(const QString &path)
 {
@@ -120,14 +113,16 @@ bool TransferFile::append(const char *data, qint64 length)
 
 bool TransferFile::appendFrom(QIODevice &device)
 {
-    char *buffer = copyBuffer();
-    for (;;) {
-        const qint64 got = device.read(buffer, kCopyBlock);
-        if (got <= 0)
+    // Reading a QByteArray lets the device hand over the chunk it holds
+    // instead of copying it once more.
+    while (device.bytesAvailable() > 0) {
+        const QByteArray chunk = device.read(qMin(device.bytesAvailable(), kCopyBlock));
+        if (chunk.isEmpty())
             return true;
-        if (!append(buffer, got))
+        if (!append(chunk.constData(), chunk.size()))
             return false;
     }
+    return true;
 }
 
 bool TransferFile::commit()
