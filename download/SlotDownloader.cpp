@@ -93,6 +93,11 @@ void SlotDownloader::watchdogTick()
     m_startTime = now;
 }
 
+void SlotDownloader::setMaximumBytes(qint64 bytes)
+{
+    m_maxBytes = bytes;
+}
+
 QString SlotDownloader::saveFile() const
 {
     return m_saveFile;
@@ -116,6 +121,8 @@ void SlotDownloader::onReadyRead()
     }
     const int status = HttpStatus(*m_reply);
     const qint64 total = AnnouncedLength(*m_reply);
+    if (total <= 0 && stoppedOversize())
+        return;
     if (total <= 0 || (status >= 300 && status < 400))
         return; // no total (or a redirect's own body): nothing to report
     m_received = m_file->size();
@@ -179,8 +186,27 @@ void SlotDownloader::startFallback()
 
 void SlotDownloader::onFallbackReadyRead()
 {
-    if (m_fallback && !m_file->appendFrom(*m_fallback))
+    if (!m_fallback || m_ended)
+        return;
+    if (!m_file->appendFrom(*m_fallback))
         fail(kCannotDownload);
+    else
+        stoppedOversize();
+}
+
+// A body without a total cannot be judged by its announced size; it is
+// judged by what has arrived instead.
+bool SlotDownloader::stoppedOversize()
+{
+    if (m_maxBytes < 0 || m_file->size() <= m_maxBytes)
+        return false;
+    QPointer<SlotDownloader> self(this);
+    emit DownloadProgress(m_file->size(), m_file->size(), m_saveFile);
+    if (self && !m_ended) {
+        dropReply(m_reply);
+        fail(kCannotDownload);
+    }
+    return true;
 }
 
 void SlotDownloader::onFallbackFinished()

@@ -38,6 +38,12 @@ public:
     // count ends the slot with "超时". Public so tests can drive it.
     void watchdogTick();
 
+    // The maximum file size in bytes (negative: none, the default). A body
+    // without an announced total that grows past it is reported once as
+    // DownloadProgress(n, n), so the window's "大文件，跳过" rule unloads the
+    // slot; the transfer stops there in any case.
+    void setMaximumBytes(qint64 bytes);
+
     QString saveFile() const;
     // The cleaned address ("&amp;" -> "&" in any letter case, spaces trimmed).
     QString address() const;
@@ -53,6 +59,7 @@ private:
     void startFallback();
     void onFallbackReadyRead();
     void onFallbackFinished();
+    bool stoppedOversize();
     void fail(const QString &missCode);
     void dropReply(QPointer<QNetworkReply> &reply);
 
@@ -66,6 +73,7 @@ private:
     qint64 m_received = 0;
     qint64 m_total = 0;
     qint64 m_seen = 0;
+    qint64 m_maxBytes = -1;
     bool m_ended = false;
     QTimer m_watchdog;
 };

@@ -53,6 +53,7 @@ private slots:
     void readOnlyExistingFileIsLeftAlone();
     void unloadingAbandonsTransfer_data();
     void unloadingAbandonsTransfer();
+    void bodyWithoutTotalOverMaximum();
     void sixSlotsAtOnce();
 
 private:
@@ -356,6 +357,24 @@ void TstSlotDownloader::unloadingAbandonsTransfer()
     else
         QVERIFY(!QFileInfo::exists(save));
     QCOMPARE(FilesUnder(m_dir.path()), existing ? QStringList{QStringLiteral("u.pdf")} : QStringList());
+}
+
+void TstSlotDownloader::bodyWithoutTotalOverMaximum()
+{
+    // No total to judge by: once more than the maximum has arrived the slot
+    // reports it as the total (the window then skips the row as too big) and
+    // stops, keeping nothing.
+    const QString save = savePath(QStringLiteral("big.pdf"));
+    SlotDownloader slot(m_network);
+    slot.setMaximumBytes(100000);
+    QSignalSpy progress(&slot, &SlotDownloader::DownloadProgress);
+    const SlotResult result = run(slot, m_portal.url(QStringLiteral("file?kind=pdf&size=5000000&chunked=1")), save);
+    QCOMPARE(progress.count(), 1);
+    const qint64 reported = progress.at(0).at(0).toLongLong();
+    QVERIFY(reported > 100000 && reported < 5000000);
+    QCOMPARE(progress.at(0).at(1).toLongLong(), reported);
+    QCOMPARE(result.event, QStringLiteral("error"));
+    QCOMPARE(FilesUnder(m_dir.path()), QStringList());
 }
 
 void TstSlotDownloader::sixSlotsAtOnce()
