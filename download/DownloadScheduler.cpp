@@ -27,32 +27,6 @@ bool isPageType(const QString &type, bool withXml)
     return t == QLatin1String("htm") || t == QLatin1String("html") || (withXml && t == QLatin1String("xml"));
 }
 
-// 重命名保存路径 for a slot. Without a type the path gets no trailing dot
-// (on Windows "报告." was the file "报告", the row's own file), and the
-// numbering then also steps over files without an extension, so that rename
-// mode never lands on one of them.
-QString slotSavePath(const QString &folder, const QString &name, const QString &type, const QString &mode,
-                     QString &newName)
-{
-    const auto dotless = [&type](QString path) {
-        if (type.isEmpty() && path.endsWith(QLatin1Char('.')))
-            path.chop(1);
-        return path;
-    };
-    QString path = dotless(重命名保存路径(folder, name, type, newName, mode));
-    while (type.isEmpty() && mode != u"覆盖" && FileExists(path)) {
-        const BracketNumber parts = SplitBracketNumber(newName);
-        const qint64 next = parts.counter.isEmpty() ? 1 : parts.counter.toLongLong() + 1;
-        const QString numbered =
-            parts.base + QLatin1Char('[') + QStringLiteral("%1").arg(next, 3, 10, QLatin1Char('0')) + QLatin1Char(']');
-        const QString previous = path;
-        path = dotless(重命名保存路径(folder, numbered, type, newName, mode));
-        if (path == previous)
-            break; // a name cut to the length limit lost its counter: do not spin
-    }
-    return path;
-}
-
 void deleteRowFile(const DownloadRow &row)
 {
     const QString path = RowFilePath(row);
@@ -249,7 +223,7 @@ void DownloadScheduler::startMethod2()
         const DownloadRow &row = list.at(taken);
         QString baseName;
         const QString savePath =
-            slotSavePath(row.folder, row.name, row.type, m_session.options().duplicateMode, baseName);
+            重命名保存路径(row.folder, row.name, row.type, baseName, m_session.options().duplicateMode);
         list.modify(taken, [&baseName](DownloadRow &r) { r.name = baseName; });
         m_slotRow[s] = taken;
         多线程下载(s, taken, 选择url(list.at(taken).address), savePath);
@@ -260,7 +234,7 @@ bool DownloadScheduler::确定是需要下载(int li)
 {
     DownloadListModel &list = m_session.list();
     const DownloadRow &row = list.at(li);
-    // The row's own file: without a type there is no dot (see startMethod2).
+    // The row's own file, as 重命名保存路径 names it: no dot without a type.
     QString path = row.folder;
     if (!path.endsWith(kSlash))
         path += kSlash;

@@ -180,8 +180,10 @@ QString 重命名保存路径(const QString &保存路径, const QString &纯文
                       QString &新的文件名, const QString &duplicateMode)
 {
     const QString d = 保存路径.endsWith(u'/') ? 保存路径 : 保存路径 + u'/';
-    // The dot is written even without an extension: callers rely on it.
-    const QString tail = u'.' + fitExtension(文件类型);
+    // Without an extension there is no dot: on Windows "报告." named the file
+    // "报告", the row's own file; here the two would be different files.
+    const QString ext = fitExtension(文件类型);
+    const QString tail = ext.isEmpty() ? QString() : u'.' + ext;
     const QString plain = fitBase(纯文件名, tail);
     新的文件名 = plain;
     const QString p = d + plain + tail;

@@ -198,8 +198,12 @@ void TestSaveNames::renameSavePath()
     重命名保存路径(folder, u8("a[b]"), u8("pdf"), used, rename);
     QCOMPARE(used, u8("a『b』"));
 
-    // The dot is written even without an extension.
-    QCOMPARE(重命名保存路径(folder, u8("报告"), QString(), used, rename), m_root + u8("报告."));
+    // Without an extension the path is the row's own file, without a dot,
+    // and numbering steps over an extensionless file that is there.
+    QCOMPARE(重命名保存路径(folder, u8("报告"), QString(), used, rename), m_root + u8("报告"));
+    touch(m_root + u8("报告"));
+    QCOMPARE(重命名保存路径(folder, u8("报告"), QString(), used, rename), m_root + u8("报告[001]"));
+    QCOMPARE(used, u8("报告[001]"));
 }
 
 void TestSaveNames::renameSavePathLongNames()
