@@ -262,6 +262,8 @@ void DownloadScheduler::多线程下载(int Index, int 序号, const QString &�
     unloadSlot(Index, true);
     auto *slot = new SlotDownloader(m_session.network(), this);
     m_slots[Index] = slot;
+    // A body without an announced total is held to the maximum size too.
+    slot->setMaximumBytes(qint64(m_session.options().maxFileSizeMB * 1024.0 * 1024.0));
     connect(slot, &SlotDownloader::DownloadProgress, this,
             [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadProgress(Index, cur, max, file); });
     connect(slot, &SlotDownloader::DownloadComplete, this,
