@@ -228,6 +228,9 @@ void fFileDownload::buildList()
     m_listView3->header()->setSectionsClickable(true);
     m_listView3->header()->setSortIndicatorShown(false);
     m_listView3->header()->setStretchLastSection(false);
+    const int widths[DownloadListModel::ColumnCount] = {320, 50, 90, 90, 80, 260, 30};
+    for (int c = 0; c < DownloadListModel::ColumnCount; ++c)
+        m_listView3->setColumnWidth(c, widths[c]);
     StripeListRows(m_listView3, kListRowHeightPx);
 }
 
