@@ -1,0 +1,238 @@
+// The harvesting window's browser pane on the sample portal's browser pages
+// (new windows, window.close(), script dialogs, frames, saving the page),
+// and the window's own rules: the splitter snap, the delay selector and the
+// closing steps. Runs under offscreen QtWebEngine; each page load costs.
+#include "common/TextCodec.h"
+#include "download/DownloadSettings.h"
+#include "harvest/AnalysisListModel.h"
+#include "harvest/HarvestBrowserPage.h"
+#include "harvest/PageHarvester.h"
+#include "harvest/PortalAddress.h"
+#include "harvest/SplitterBar.h"
+#include "harvest/fWebSearch.h"
+#include "platform/ScriptedDialogs.h"
+#include "platform/SettingsStore.h"
+#include "tests/support/PortalProcess.h"
+#include "tests/support/WebPageScript.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QStatusBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWebEngineHistory>
+#include <QWebEngineView>
+
+namespace {
+constexpr int kLoadMs = 20000;
+
+int webViews()
+{
+    int n = 0;
+    for (QWidget *w : QApplication::allWidgets())
+        n += qobject_cast<QWebEngineView *>(w) ? 1 : 0;
+    return n;
+}
+} // namespace
+
+class TestWebSearch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void newWindowRequestsOpenInThePane();
+    void windowCloseByScriptIsRefused();
+    void scriptDialogsFollowTheBox();
+    void framesDoNotEndThePageLoad();
+    void saveWebPageAsWritesLiveMarkup();
+    void windowRules();
+
+private:
+    bool open(const QString &relative);
+
+    QTemporaryDir m_dir;
+    PortalProcess m_portal;
+    ScriptedDialogs *m_dialogs = nullptr;
+    QPointer<fWebSearch> m_window;
+};
+
+void TestWebSearch::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    SettingsStore::useFile(m_dir.filePath(QStringLiteral("settings.ini")));
+    SettingsStore::instance().write(QStringLiteral("设置"), QStringLiteral("提取网页信息时提示下载保存路径"),
+                                    QStringLiteral("0"));
+    QVERIFY2(m_portal.start(), qPrintable(m_portal.errorString()));
+    QVERIFY(PortalAddress::instance().overrideBase(m_portal.base()));
+}
+
+void TestWebSearch::init()
+{
+    m_dialogs = new ScriptedDialogs;
+    m_window = fWebSearch::instance(true);
+    m_window->show();
+    QWebEnginePage *page = m_window->browserPage();
+    QTRY_VERIFY_WITH_TIMEOUT(page->url() == QUrl(m_portal.base()) && !page->isLoading(), kLoadMs); // home page
+}
+
+void TestWebSearch::cleanup()
+{
+    if (m_window)
+        m_window->close();
+    QTRY_VERIFY(!m_window); // deleted on close
+    delete m_dialogs;
+    m_dialogs = nullptr;
+}
+
+bool TestWebSearch::open(const QString &relative)
+{
+    QSignalSpy loaded(m_window->browserPage(), &QWebEnginePage::loadFinished);
+    m_window->browser()->setUrl(QUrl(m_portal.url(relative)));
+    return loaded.wait(kLoadMs) && loaded.last().at(0).toBool();
+}
+
+void TestWebSearch::newWindowRequestsOpenInThePane()
+{
+    const int views = webViews();
+    const int windows = QApplication::topLevelWidgets().size();
+    const QString landing = m_portal.url(QStringLiteral("browser/landing.html"));
+
+    QVERIFY(open(QStringLiteral("browser/blank-target.html")));
+    RunPageScript(m_window->browserPage(), QStringLiteral("document.getElementById('blank').click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->browser()->url().toString(), landing, kLoadMs);
+
+    QVERIFY(open(QStringLiteral("browser/window-open.html")));
+    RunPageScript(m_window->browserPage(), QStringLiteral("document.getElementById('open').click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->browser()->url().toString(), landing, kLoadMs);
+
+    QCOMPARE(webViews(), views);
+    QCOMPARE(QApplication::topLevelWidgets().size(), windows);
+}
+
+void TestWebSearch::windowCloseByScriptIsRefused()
+{
+    // With one history entry the engine lets a script close its window and
+    // asks the page to do so; the pane refuses.
+    QWebEnginePage *page = m_window->browserPage();
+    page->history()->clear();
+    QSignalSpy asked(page, &QWebEnginePage::windowCloseRequested);
+    QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
+    RunPageScript(page, QStringLiteral("location.replace('/browser/close.html')"));
+    QVERIFY(loaded.wait(kLoadMs));
+    QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty(), kLoadMs);
+    QTest::qWait(300);
+    QVERIFY(m_window && m_window->isVisible() && m_window->browser()->isVisible());
+    QCOMPARE(m_window->browser()->page(), page);
+    QCOMPARE(RunPageScript(page, QStringLiteral("document.getElementById('closing') !== null")), QVariant(true));
+}
+
+void TestWebSearch::scriptDialogsFollowTheBox()
+{
+    QVERIFY(m_window->silentBox()->isChecked());
+    QVERIFY(open(QStringLiteral("browser/script-error.html")));
+    QVERIFY(m_dialogs->messages().isEmpty());
+
+    m_window->silentBox()->click();
+    QVERIFY(!m_window->browserPage()->isSilent());
+    QVERIFY(open(QStringLiteral("browser/script-error.html")));
+    QTRY_COMPARE(m_dialogs->messages(), QStringList{QStringLiteral("这是一条脚本提示")});
+
+    m_window->silentBox()->click();
+    QVERIFY(open(QStringLiteral("browser/script-error.html")));
+    QCOMPARE(m_dialogs->messages().size(), 1);
+}
+
+void TestWebSearch::framesDoNotEndThePageLoad()
+{
+    HarvestFlags &flags = m_window->flags();
+    QWebEnginePage *page = m_window->browserPage();
+    QVERIFY(open(QStringLiteral("browser/frames.html")));
+    QSignalSpy topLevel(page, &QWebEnginePage::loadFinished);
+    flags.pageLoading = true;
+    RunPageScript(page, QStringLiteral("frames[0].document.getElementsByTagName('a')[0].click()"));
+    QTRY_COMPARE_WITH_TIMEOUT(RunPageScript(page, QStringLiteral("frames[1].location.pathname")).toString(),
+                              QStringLiteral("/browser/landing.html"), kLoadMs);
+    QTest::qWait(300);
+    QVERIFY(flags.pageLoading); // a frame completed, not the page
+    QCOMPARE(topLevel.size(), 0);
+
+    page->triggerAction(QWebEnginePage::Reload);
+    QTRY_VERIFY_WITH_TIMEOUT(!flags.pageLoading, kLoadMs);
+}
+
+void TestWebSearch::saveWebPageAsWritesLiveMarkup()
+{
+    QVERIFY(open(QStringLiteral("browser/landing.html")));
+    RunPageScript(m_window->browserPage(),
+              QStringLiteral("document.getElementById('landing').textContent = '脚本改写后的内容：䶮'"));
+    const QString path = m_dir.filePath(QStringLiteral("页面.htm"));
+    m_dialogs->answerSaveFile(path);
+    m_window->menus().menu网页另存为->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->lastMessage(), QStringLiteral("OK!"), kLoadMs);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY(bytes.contains(EncodeAnsi(QStringLiteral("脚本改写后的内容：䶮"))));
+    QVERIFY(!bytes.contains(QByteArray("\xE8\x84\x9A"))); // not UTF-8
+    QCOMPARE(m_dialogs->shown().at(0).extra, QStringLiteral("*.htm (*.htm)"));
+}
+
+void TestWebSearch::windowRules()
+{
+    // The splitter dragged below the window height less 1200 twips snaps to
+    // four fifths of the height when released.
+    SplitterBar *bar = m_window->splitterBar();
+    m_window->resize(1000, 700);
+    const int start = bar->y();
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(5, 1));
+    QMouseEvent move(QEvent::MouseMove, QPointF(5, 1 + 60), bar->mapToGlobal(QPointF(5, 61)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(bar, &move);
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 61));
+    QCOMPARE(bar->y(), start + 60); // within bounds: kept
+
+    const int statusHeight = m_window->statusBar()->height();
+    bar->move(bar->x(), m_window->centralWidget()->height() + statusHeight); // dragged onto the status bar
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 1));
+    const int formHeight = (m_window->centralWidget()->height() + statusHeight) * 15 + 870;
+    QCOMPARE(bar->y(), formHeight * 4 / 5 / 15);
+
+    // The delay selector: 0..120, its position stored on close; a stored
+    // position outside the range leaves 0.
+    QComboBox *delay = m_window->delaySelector();
+    QCOMPARE(delay->count(), 121);
+    QCOMPARE(delay->itemText(120), QStringLiteral("120"));
+    delay->setCurrentIndex(7);
+    QSignalSpy cover(m_window.data(), &fWebSearch::coverWindowRequested);
+    m_window->close();
+    QCOMPARE(cover.size(), 1); // no download window open
+    QCOMPARE(SettingsStore::instance().read(QStringLiteral("fWebSearch"), QStringLiteral("Combo1")), QStringLiteral("7"));
+    QTRY_VERIFY(!m_window);
+
+    m_window = fWebSearch::instance(true);
+    QCOMPARE(m_window->delaySelector()->currentIndex(), 7);
+    m_window->close();
+    QTRY_VERIFY(!m_window);
+    SettingsStore::instance().write(QStringLiteral("fWebSearch"), QStringLiteral("Combo1"), QStringLiteral("200"));
+    m_window = fWebSearch::instance(true);
+    QCOMPARE(m_window->delaySelector()->currentIndex(), 0);
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("页面数据检索分析-") + SettingsStore::applicationTitle());
+    QCOMPARE(m_window->menus().menu首页->text(), QStringLiteral("打开文献门户首页"));
+    QCOMPARE(m_window->statusPanel(1)->text(), PortalAddress::instance().name());
+    QVERIFY(m_window->removeSpacesBox()->isChecked());
+    QVERIFY(!m_window->autoAnalysisBox()->isChecked());
+    QCOMPARE(m_window->addAllButton()->text(), QStringLiteral("加入全部到列表"));
+}
+
+QTEST_MAIN(TestWebSearch)
+#include "tst_websearch.moc"
