@@ -91,6 +91,26 @@ std::function<void(QWidget *)> &fWebSearch::usageNotesOpener()
     return opener;
 }
 
+namespace {
+// The download window, loaded when needed; its "资料检索分析窗口" brings
+// the harvesting window back.
+fFileDownload *loadDownloadWindow()
+{
+    static QPointer<fFileDownload> wired;
+    fFileDownload *window = fFileDownload::instance(true);
+    if (wired != window) {
+        wired = window;
+        QObject::connect(window, &fFileDownload::harvestWindowRequested, window, [] {
+            fWebSearch *harvest = fWebSearch::instance(true);
+            harvest->show();
+            harvest->raise();
+            harvest->activateWindow();
+        });
+    }
+    return window;
+}
+} // namespace
+
 void 显示下载窗口(bool 前置窗口)
 {
     fFileDownload *window = fFileDownload::instance(false);
@@ -260,7 +280,7 @@ void fWebSearch::wireWork()
 
     m_pass->handOver = [](const AnalysisItem &item) {
         // The first hand-over loads the download window.
-        fFileDownload *window = fFileDownload::instance(true);
+        fFileDownload *window = loadDownloadWindow();
         return 加入下载列表(window->listModel(), item.url, item.title, item.stype, item.保存路径, item.ref);
     };
     m_pass->askSaveFolder = [this](std::function<void()> done) { askSaveFolder(std::move(done)); };
@@ -313,7 +333,10 @@ void fWebSearch::wireMenus()
             [this](const QPoint &pos) { m_menus.menu清除->popup(m_listView1->viewport()->mapToGlobal(pos)); });
 
     connect(m.menu设置, &QAction::triggered, this, [this] { fOption::showModal(this); });
-    connect(m.menu打开下载窗口, &QAction::triggered, this, [] { fFileDownload::显示下载窗口(); });
+    connect(m.menu打开下载窗口, &QAction::triggered, this, [] {
+        loadDownloadWindow();
+        fFileDownload::显示下载窗口();
+    });
     m.menu查看IE浏览器缓存->setEnabled(bool(cacheViewerOpener()));
     connect(m.menu查看IE浏览器缓存, &QAction::triggered, this, [this] {
         if (cacheViewerOpener())
