@@ -222,7 +222,9 @@ QString UniqueFilePath(const QString &fullPath)
 
     const qsizetype dot = f.lastIndexOf(u'.');
     QString base = dot >= 0 ? f.left(dot) : f;
-    const QString ext = dot >= 0 ? f.mid(dot + 1) : QString();
+    // The name must change anyway; an absurdly long extension is cut so that
+    // a counter still fits beside it.
+    const QString ext = dot >= 0 ? fitExtension(f.mid(dot + 1)) : QString();
     base = leftChars(base, 100);
     const qsizetype open = base.lastIndexOf(u'[');
     qint64 ignored = 0;

@@ -280,6 +280,17 @@ void TestSaveNames::uniqueFilePathLongNames()
     const QString cut = UniqueFilePath(m_root + emoji + u8(".pdf"));
     QCOMPARE(cut, m_root + u8("a") + u8("😀").repeated(49) + u8(".pdf"));
 
+    // An extension that nearly fills the name on its own leaves no room for
+    // a counter unless it gives way too.
+    const QString longExt = u8("a.") + u8("x").repeated(252);
+    touch(m_root + longExt);
+    const QString shorter = UniqueFilePath(m_root + longExt);
+    QVERIFY(shorter.startsWith(m_root + u8("a.xxx")) && !QFileInfo::exists(shorter));
+    touch(shorter);
+    const QString counted = UniqueFilePath(m_root + longExt);
+    QVERIFY(lastComponentBytes(counted) <= kFileNameMaxBytes);
+    QVERIFY(counted.startsWith(m_root + u8("a[0001].xxx")));
+
     // A name too long to exist is fitted even when nothing is there.
     const QString tooLong = UniqueFilePath(m_root + u8("名").repeated(300) + u8(".caj"));
     QVERIFY(lastComponentBytes(tooLong) <= kFileNameMaxBytes);
