@@ -22,7 +22,7 @@ double ms(const QElapsedTimer &t)
 
 QString address(int i)
 {
-    return QStringLiteral("https://portal.example/kns/download.aspx?filename=%1&dbcode=CJFD&tablename=CJFDLAST2024")
+    return QStringLiteral("http://127.0.0.1:8642/download?id=%1&kind=pdf&type=1")
         .arg(i, 8, 10, QLatin1Char('0'));
 }
 

@@ -80,7 +80,7 @@ int main(int argc, char **argv)
     const QString title = QStringLiteral("基于深度学习的中文文献自动分类方法研究");
     for (int i = 0; i < rows; ++i) {
         const QString name = title + QString::number(random.bounded(1000000)) + QLatin1Char('_') + QString::number(i);
-        list.addRow(QStringLiteral("https://portal.example/kns/download.aspx?filename=%1").arg(i), name,
+        list.addRow(QStringLiteral("http://127.0.0.1:8642/download?id=%1&kind=pdf").arg(i), name,
                     i % 10 == 0 ? QStringLiteral("caj") : QStringLiteral("pdf"), folder, QString());
         const quint32 size = random.bounded(5u * 1024 * 1024);
         list.modify(i, [&](DownloadRow &r) {
