@@ -235,13 +235,46 @@ std::string ContentDispositionValue(const DocumentChoice &choice)
     return std::string();
 }
 
+namespace {
+
+std::string StatusPageText(int status, const std::string &text)
+{
+    return "<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>" + std::to_string(status)
+        + "</title></head>\n<body>\n<h1>" + std::to_string(status) + "</h1>\n<p>" + HtmlEscape(text)
+        + "</p>\n</body>\n</html>\n";
+}
+
+// An error page framed as the address asks: without a length (the closing connection ends
+// it) or chunked, so a client's path for an unannounced error body can be exercised.
+void ServeFramedStatusPage(httplib::Response &response, int status, const std::string &text,
+                           const DocumentChoice &choice)
+{
+    response.status = status;
+    auto page = std::make_shared<const std::string>(StatusPageText(status, text));
+    const char *const type = "text/html; charset=utf-8";
+    if (choice.chunked) {
+        response.set_chunked_content_provider(type, [page](std::size_t offset, httplib::DataSink &sink) {
+            if (offset >= page->size()) {
+                sink.done();
+                return true;
+            }
+            return sink.write(page->data() + offset, page->size() - offset);
+        });
+        return;
+    }
+    // As for documents: reporting the end as a failure makes httplib close the socket.
+    response.set_header("Connection", "close");
+    response.set_content_provider(type, [page](std::size_t offset, httplib::DataSink &sink) {
+        return offset < page->size() && sink.write(page->data() + offset, page->size() - offset);
+    });
+}
+
+} // namespace
+
 void ServeStatusPage(httplib::Response &response, int status, const std::string &text)
 {
     response.status = status;
-    response.set_content("<!DOCTYPE html>\n<html>\n<head><meta charset=\"utf-8\"><title>" + std::to_string(status)
-                             + "</title></head>\n<body>\n<h1>" + std::to_string(status) + "</h1>\n<p>"
-                             + HtmlEscape(text) + "</p>\n</body>\n</html>\n",
-                         "text/html; charset=utf-8");
+    response.set_content(StatusPageText(status, text), "text/html; charset=utf-8");
 }
 
 void ServeDocument(const httplib::Request &request, httplib::Response &response, const DocumentChoice &choice,
@@ -265,8 +298,10 @@ void ServeDocument(const httplib::Request &request, httplib::Response &response,
         return;
     }
     if (choice.status != 0 && choice.status != 200) {
-        return ServeStatusPage(response, choice.status,
-                               choice.status == 404 ? "您请求的文献不存在。" : "服务器内部错误，请稍后再试。");
+        const std::string text = choice.status == 404 ? "您请求的文献不存在。" : "服务器内部错误，请稍后再试。";
+        if (choice.noLength || choice.chunked)
+            return ServeFramedStatusPage(response, choice.status, text, choice);
+        return ServeStatusPage(response, choice.status, text);
     }
 
     const std::string contentType = choice.hasContentType ? choice.contentType : DefaultContentType(choice.kind);

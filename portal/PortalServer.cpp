@@ -4,6 +4,7 @@
 #include "portal/DocumentResponse.h"
 #include "portal/PageThrottle.h"
 #include "portal/PortalStop.h"
+#include "portal/RequestLog.h"
 #include "portal/ResultCatalogue.h"
 #include "portal/ResultPages.h"
 #include "portal/SignIn.h"
@@ -24,11 +25,13 @@ struct PortalServer::State {
     SessionStore sessions;
     ResultCatalogue catalogue;
     PageThrottle throttle;
+    RequestLog requests;
 };
 
 namespace {
 
 const char *const kHtml = "text/html; charset=utf-8";
+const char *const kRequestLogPath = "/requests.txt";
 
 // A whole positive number from the query, or fallback when absent or malformed.
 int IntParam(const httplib::Request &req, const char *key, int fallback)
@@ -55,9 +58,14 @@ PortalServer::PortalServer(const PortalOptions &options)
     m_server->set_write_timeout(20, 0);
     m_server->set_tcp_nodelay(true);
 
-    // Bodies go out exactly as generated: no transparent compression, so lengths, cuts and
-    // byte counts are what the address says.
-    m_server->set_pre_routing_handler([](const httplib::Request &req, httplib::Response &) {
+    // Requests are remembered as they arrive, before any delay or stall, so a client that
+    // has its answer always finds its request in the log.
+    RequestLog &requests = m_state->requests;
+    m_server->set_pre_routing_handler([&requests](const httplib::Request &req, httplib::Response &) {
+        if (req.path != kRequestLogPath)
+            requests.record(req);
+        // Bodies go out exactly as generated: no transparent compression, so lengths, cuts
+        // and byte counts are what the address says.
         const_cast<httplib::Request &>(req).headers.erase("Accept-Encoding");
         return httplib::Server::HandlerResponse::Unhandled;
     });
@@ -132,6 +140,10 @@ void PortalServer::registerRoutes()
         ServeDocument(req, res, choice, state.sessions, requireLogin);
     });
 
+    m_server->Get(kRequestLogPath, [&state](const httplib::Request &, httplib::Response &res) {
+        res.set_content(state.requests.text(), "text/plain; charset=utf-8");
+    });
+
     const std::string versionText = m_options.versionText;
     auto version = [versionText](const httplib::Request &, httplib::Response &res) {
         res.set_content(versionText, "text/plain");
@@ -143,10 +155,11 @@ void PortalServer::registerRoutes()
     RegisterSignInRoutes(*m_server, state.sessions);
     RegisterBrowserRoutes(*m_server);
 
-    // Unknown addresses get a page, as a real site would answer, not an empty 404.
+    // Unknown addresses get a page, as a real site would answer, not an empty 404. Answers
+    // of our own always carry a Content-Type, streamed ones an empty body too.
     m_server->set_error_handler(httplib::Server::HandlerWithResponse(
         [](const httplib::Request &, httplib::Response &res) {
-            if (!res.body.empty() || res.status != 404)
+            if (!res.body.empty() || res.has_header("Content-Type") || res.status != 404)
                 return httplib::Server::HandlerResponse::Unhandled;
             ServeStatusPage(res, 404, "页面不存在。");
             return httplib::Server::HandlerResponse::Handled;

@@ -205,6 +205,7 @@ private slots:
     void fixedPages();
     void sameSeedSameContent();
     void stopsPromptlyDuringAStall();
+    void requestLogShowsWhatWasSent();
 
 private:
     std::unique_ptr<PortalProcess> m_portal;
@@ -415,6 +416,14 @@ void TestPortal::misbehaviours()
         QVERIFY(f.header("Content-Type").startsWith("text/html"));
         QVERIFY(f.body.contains("<html>"));
     }
+    // An error page is framed as asked too: without a length, or chunked.
+    for (const char *framing : {"nolength", "chunked"}) {
+        f = Get(m_nam, m_portal->url(QStringLiteral("file?kind=pdf&status=404&%1=1").arg(QLatin1String(framing))));
+        QCOMPARE(f.status, 404);
+        QVERIFY2(!f.hasHeader("Content-Length"), framing);
+        QVERIFY(f.body.contains("您请求的文献不存在。"));
+        QVERIFY(f.body.endsWith("</html>\n"));
+    }
 
     f = Get(m_nam, m_portal->url(QStringLiteral("file?kind=pdf&redirects=3")));
     QCOMPARE(f.status, 302);
@@ -579,6 +588,42 @@ void TestPortal::stopsPromptlyDuringAStall()
     QVERIFY(QTest::qWaitFor([reply] { return reply->isFinished(); }, 5000));
     QVERIFY(reply->error() != QNetworkReply::NoError);
     delete reply;
+}
+
+void TestPortal::requestLogShowsWhatWasSent()
+{
+    QNetworkRequest request{QUrl(m_portal->url(QStringLiteral("file?kind=pdf&size=10&log=one")))};
+    request.setRawHeader("Referer", "http://127.0.0.1/search?q=abc&page=2");
+    request.setRawHeader("Cookie", "LHSESSION=abc");
+    request.setRawHeader("User-Agent", "tester");
+    QCOMPARE(Finish(m_nam.get(request)).status, 200);
+    QNetworkRequest post{QUrl(m_portal->url(QStringLiteral("login?log=two")))};
+    post.setHeader(QNetworkRequest::ContentTypeHeader, QByteArray("application/x-www-form-urlencoded"));
+    Finish(m_nam.post(post, QByteArray("userid=x&password=y")));
+    QCOMPARE(Get(m_nam, m_portal->url(QStringLiteral("no/such?log=three"))).status, 404);
+
+    const QList<PortalRequest> log = m_portal->requests();
+    QVERIFY(log.size() >= 3);
+    const PortalRequest &first = log.at(log.size() - 3);
+    QCOMPARE(first.method, QStringLiteral("GET"));
+    QCOMPARE(first.target, QStringLiteral("/file?kind=pdf&size=10&log=one"));
+    QCOMPARE(first.referer, QStringLiteral("http://127.0.0.1/search?q=abc&page=2"));
+    QCOMPARE(first.cookie, QStringLiteral("LHSESSION=abc"));
+    QCOMPARE(first.userAgent, QStringLiteral("tester"));
+    QCOMPARE(first.host, QUrl(m_portal->base()).authority());
+    QCOMPARE(first.via, QString());
+    QCOMPARE(log.at(log.size() - 2).method, QStringLiteral("POST"));
+    QCOMPARE(log.at(log.size() - 2).target, QStringLiteral("/login?log=two"));
+    QCOMPARE(log.last().target, QStringLiteral("/no/such?log=three"));
+    QCOMPARE(log.last().referer, QString());
+
+    // The log asked for is not in it, and only the newest 200 are kept.
+    for (int i = 0; i < 200; ++i)
+        QCOMPARE(Get(m_nam, m_portal->url(QStringLiteral("version.txt?n=%1").arg(i))).status, 200);
+    const QList<PortalRequest> newest = m_portal->requests();
+    QCOMPARE(newest.size(), 200);
+    QCOMPARE(newest.first().target, QStringLiteral("/version.txt?n=0"));
+    QCOMPARE(newest.last().target, QStringLiteral("/version.txt?n=199"));
 }
 
 QTEST_GUILESS_MAIN(TestPortal)

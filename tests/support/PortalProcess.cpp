@@ -2,7 +2,12 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QTimer>
 
 PortalProcess::PortalProcess(const QStringList &extraArgs)
     : m_extraArgs(extraArgs)
@@ -110,4 +115,46 @@ bool PortalProcess::isRunning() const
 QString PortalProcess::errorString() const
 {
     return m_error;
+}
+
+QList<PortalRequest> PortalProcess::requests(int timeoutMs) const
+{
+    if (m_base.isEmpty())
+        return {};
+    // A test helper may wait in place: its own manager and loop, so no engine or reply of
+    // the test under way sees this request.
+    QNetworkAccessManager network;
+    QNetworkRequest request{QUrl(url(QStringLiteral("requests.txt")))};
+    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
+    QNetworkReply *reply = network.get(request);
+    QEventLoop loop;
+    QObject::connect(reply, &QNetworkReply::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    if (!reply->isFinished())
+        loop.exec();
+    QList<PortalRequest> result;
+    if (reply->isFinished() && reply->error() == QNetworkReply::NoError) {
+        const QStringList lines = QString::fromUtf8(reply->readAll()).split(QLatin1Char('\n'));
+        for (const QString &line : lines) {
+            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+                continue;
+            const QStringList f = line.split(QLatin1Char('\t'));
+            if (f.size() != 7)
+                continue;
+            result.append(PortalRequest{f[0], f[1], f[2], f[3], f[4], f[5], f[6]});
+        }
+    }
+    reply->abort();
+    delete reply;
+    return result;
+}
+
+QList<PortalRequest> PortalProcess::requestsTo(const QString &targetPart, int timeoutMs) const
+{
+    QList<PortalRequest> matching;
+    for (const PortalRequest &r : requests(timeoutMs)) {
+        if (r.target.contains(targetPart))
+            matching.append(r);
+    }
+    return matching;
 }

@@ -3,9 +3,22 @@
 // Runs the sample portal (litharvest-portal) for a test: starts it on a free loopback
 // port, learns its base address from the first line it prints, and stops it again.
 // Every test that talks HTTP uses one of these instead of a mocked network.
+#include <QList>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+
+// One line of the portal's request log (<base>requests.txt): what a client really sent.
+// Headers that were absent are empty.
+struct PortalRequest {
+    QString method;
+    QString target; // path with query, as sent: "/file?kind=pdf&size=1000"
+    QString referer;
+    QString via;
+    QString cookie;
+    QString userAgent;
+    QString host;
+};
 
 class PortalProcess final {
 public:
@@ -29,6 +42,12 @@ public:
     void stop();
 
     bool isRunning() const;
+
+    // The last requests the portal was asked (at most 200), oldest first; fetched from
+    // requests.txt at once, waiting up to timeoutMs. Empty when the portal does not answer.
+    QList<PortalRequest> requests(int timeoutMs = 10000) const;
+    // Those of requests() whose target contains the text, e.g. a marker in the query.
+    QList<PortalRequest> requestsTo(const QString &targetPart, int timeoutMs = 10000) const;
 
     // After stop(): whether the portal ended on its own with exit code 0 (it was not killed).
     bool stoppedCleanly() const;
