@@ -55,6 +55,26 @@ QString HeaderValue(const QNetworkReply &reply, const char *name)
     return TrimSpaces(QString::fromLatin1(reply.rawHeader(name)));
 }
 
+// The row's referrer, or the site root of the address when it has none, as
+// it goes on the wire: a harvested page address may hold Chinese text, and a
+// list file may hold anything, so every byte outside printable ASCII (line
+// breaks above all, which would start a header of their own) is
+// percent-encoded the way a browser writes its Referer.
+QString RefererFor(const QString &referrer, const QString &address)
+{
+    const QByteArray utf8 = (referrer.isEmpty() ? InetDownloader::SiteRoot(address) : referrer).toUtf8();
+    QString value;
+    value.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F)
+            value += QLatin1Char(c);
+        else
+            value += QLatin1Char('%') + QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+    }
+    return value;
+}
+
 } // namespace
 
 InetDownloader::InetDownloader(DownloadSession &session, QObject *parent)
@@ -108,7 +128,7 @@ void InetDownloader::start(int rowIndex)
     m_session.setTransferBusy(true);
     m_session.setStatusPanel(2, QStringLiteral("正在下载:") + list.at(rowIndex).name);
 
-    const QString referrer = list.at(rowIndex).referrer;
+    const QString referer = RefererFor(list.at(rowIndex).referrer, m_address);
     const QUrl url(m_address);
     m_phase = Phase::Headers;
     m_ticker.start();
@@ -123,7 +143,7 @@ void InetDownloader::start(int rowIndex)
         });
         return;
     }
-    m_reply = SendEngineGet(networkFor(), url, referrer.isEmpty() ? SiteRoot(m_address) : referrer);
+    m_reply = SendEngineGet(networkFor(), url, referer);
     wireStates(m_reply);
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &InetDownloader::onHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onReceiveData);
@@ -435,8 +455,7 @@ void InetDownloader::startWholeFetch()
     m_phase = Phase::Fetching;
     m_lastGrowth = Clock::instance().seconds();
     m_lastLength = 0;
-    const DownloadRow &row = list.at(m_row);
-    m_reply = SendEngineGet(networkFor(), QUrl(m_address), row.referrer.isEmpty() ? SiteRoot(m_address) : row.referrer);
+    m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(list.at(m_row).referrer, m_address));
     wireStates(m_reply);
     connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onFetchData);
     connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onFetchFinished);

@@ -5,6 +5,7 @@
 #include "download/DownloadListModel.h"
 #include "download/DownloadSession.h"
 #include "download/InetDownloader.h"
+#include "download/SlotDownloader.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
 #include "tests/support/PortalProcess.h"
@@ -51,9 +52,13 @@ private slots:
     void endStep_data();
     void endStep();
     void proxyPath();
+    void refererSent_data();
+    void refererSent();
+    void slotDownloadReachesThePortal();
 
 private:
-    int addRow(const QString &address, const QString &type = QStringLiteral("pdf"));
+    int addRow(const QString &address, const QString &type = QStringLiteral("pdf"),
+               const QString &referrer = QString());
     bool run(int row, int timeoutMs = 20000);
     QString folder() const { return m_dir.path() + QStringLiteral("/下载/"); }
     const DownloadRow &row(int index = 0) const { return m_list->at(index); }
@@ -92,9 +97,9 @@ void TstInetDownloader::cleanup()
     QDir(m_dir.path() + QStringLiteral("/a")).removeRecursively();
 }
 
-int TstInetDownloader::addRow(const QString &address, const QString &type)
+int TstInetDownloader::addRow(const QString &address, const QString &type, const QString &referrer)
 {
-    m_list->addRow(address, QStringLiteral("报告"), type, folder(), QString());
+    m_list->addRow(address, QStringLiteral("报告"), type, folder(), referrer);
     return m_list->count() - 1;
 }
 
@@ -468,6 +473,11 @@ void TstInetDownloader::proxyPath()
     QCOMPARE(row(0).state, RowState::Done);
     QCOMPARE(row(0).received, QStringLiteral("4000"));
     QVERIFY2(proxy.waitForLog(QStringLiteral("GET ") + address), qPrintable(proxy.log()));
+    // The portal got it from tinyproxy, Referer and all.
+    const QList<PortalRequest> proxied = m_portal.requestsTo(QStringLiteral("via=proxy"));
+    QCOMPARE(proxied.size(), 1);
+    QVERIFY2(proxied.first().via.contains(QLatin1String("tinyproxy")), qPrintable(proxied.first().via));
+    QCOMPARE(proxied.first().referer, m_portal.base().chopped(1));
 
     // https goes to 443 through the proxy too (nothing listens there: the row fails).
     QVERIFY(run(addRow(QStringLiteral("https://127.0.0.1/x.pdf"))));
@@ -480,6 +490,66 @@ void TstInetDownloader::proxyPath()
     QCOMPARE(row(2).state, RowState::Done);
     QTest::qWait(200);
     QVERIFY(!proxy.log().contains(QLatin1String("via=direct")));
+    const QList<PortalRequest> straight = m_portal.requestsTo(QStringLiteral("via=direct"));
+    QCOMPARE(straight.size(), 1);
+    QCOMPARE(straight.first().via, QString());
+}
+
+void TstInetDownloader::refererSent_data()
+{
+    // "<page>": a result page of the portal, "<root>": the portal's site root.
+    QTest::addColumn<QString>("query");    // carries a marker to find its requests in the portal's log
+    QTest::addColumn<QString>("referrer"); // the row's
+    QTest::addColumn<QString>("sent");
+    QTest::addColumn<int>("requests"); // at least: Qt may send a request again on a closing connection
+    QTest::newRow("the row's referrer") << "file?kind=pdf&size=1000&mark=r1" << "<page>" << "<page>" << 1;
+    QTest::newRow("empty referrer: the site root, no trailing slash") << "file?kind=pdf&size=1000&mark=r2" << ""
+                                                                     << "<root>" << 1;
+    QTest::newRow("whole-response fetch sends it again") << "file?kind=pdf&status=404&nolength=1&mark=r3"
+                                                         << "<page>" << "<page>" << 2;
+    QTest::newRow("every redirect hop carries it") << "file?kind=pdf&size=1000&redirects=2&mark=r4" << ""
+                                                   << "<root>" << 3;
+    // The portal's log shows bytes outside printable ASCII as %XX, decoded by the server or not.
+    QTest::newRow("non-ASCII page address arrives as the same text")
+        << "file?kind=pdf&size=1000&mark=r5" << "<page>?q=文献" << "<page>?q=%E6%96%87%E7%8C%AE" << 1;
+    QTest::newRow("line break in the referrer starts no header of its own")
+        << "file?kind=pdf&size=1000&mark=r6" << "<page>\r\nVia: injected" << "<page>%0D%0AVia: injected" << 1;
+}
+
+void TstInetDownloader::refererSent()
+{
+    QFETCH(QString, query);
+    QFETCH(QString, referrer);
+    QFETCH(QString, sent);
+    QFETCH(int, requests);
+    const auto expand = [this](QString text) {
+        return text.replace(QLatin1String("<page>"), m_portal.url(QStringLiteral("search")))
+            .replace(QLatin1String("<root>"), m_portal.base().chopped(1));
+    };
+    QVERIFY(run(addRow(m_portal.url(query), QStringLiteral("pdf"), expand(referrer))));
+    QCOMPARE(row().state, RowState::Done);
+    const QList<PortalRequest> seen = m_portal.requestsTo(query.mid(query.lastIndexOf(QLatin1Char('&'))));
+    QVERIFY2(seen.size() >= requests, qPrintable(QString::number(seen.size())));
+    for (const PortalRequest &request : seen) {
+        QCOMPARE(request.referer, expand(sent));
+        QCOMPARE(request.via, QString());
+    }
+}
+
+void TstInetDownloader::slotDownloadReachesThePortal()
+{
+    // Method 2 is handed the row's referrer but does not send it.
+    SlotDownloader slot(m_network);
+    QSignalSpy complete(&slot, &SlotDownloader::DownloadComplete);
+    QVERIFY(QDir().mkpath(folder()));
+    slot.BeginDownload(m_portal.url(QStringLiteral("file?kind=pdf&size=1000&mark=slot")),
+                       folder() + QStringLiteral("报告.pdf"), m_portal.url(QStringLiteral("search")));
+    QVERIFY(QTest::qWaitFor([&] { return !complete.isEmpty(); }, 10000));
+    QCOMPARE(QFileInfo(folder() + QStringLiteral("报告.pdf")).size(), 1000);
+    const QList<PortalRequest> seen = m_portal.requestsTo(QStringLiteral("&mark=slot"));
+    QCOMPARE(seen.size(), 1);
+    QCOMPARE(seen.first().method, QStringLiteral("GET"));
+    QCOMPARE(seen.first().referer, QString());
 }
 
 QTEST_GUILESS_MAIN(TstInetDownloader)
