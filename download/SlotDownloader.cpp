@@ -148,13 +148,14 @@ void SlotDownloader::onFinished()
     const bool success = SuccessStatus(reply);
     dropReply(m_reply);
     if (m_file->targetExisted()) {
-        // The older file goes only for a complete copy the server vouched for.
+        // The older file goes only for a complete copy the server vouched for,
+        // and never for a sign-in or error page that came with a success status.
         if (!success) {
             fail(kCannotDownload);
             return;
         }
         if (received >= total) {
-            if (!m_file->commit()) {
+            if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
                 fail(kCannotDownload);
                 return;
             }
@@ -236,7 +237,7 @@ void SlotDownloader::onFallbackFinished()
             return;
         }
         total = announced;
-    } else if (m_file->targetExisted() && !success) {
+    } else if (m_file->targetExisted() && (!success || m_file->pageWouldReplaceDocument())) {
         fail(kCannotDownload);
         return;
     }

@@ -1,5 +1,7 @@
 #include "download/TransferFile.h"
 
+#include "download/FileTypes.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -152,6 +154,17 @@ void TransferFile::discard()
             ::unlink(path.constData());
         m_reservedByUs = false;
     }
+}
+
+bool TransferFile::pageWouldReplaceDocument() const
+{
+    if (!m_existed || m_tempPath.isEmpty())
+        return false;
+    const QFileInfo target(m_target);
+    if (!target.isFile() || target.size() == 0)
+        return false;
+    const QString page = QStringLiteral("htm");
+    return 打开文件判断文件类型(m_tempPath) == page && 打开文件判断文件类型(m_target) != page;
 }
 
 void TransferFile::closeTemp()

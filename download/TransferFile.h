@@ -51,6 +51,11 @@ public:
     // Removes the temporary file, and the empty reservation when we made it.
     void discard();
 
+    // The new copy is a web page (a sign-in or error page, which servers send
+    // with a success status too) while the file it would replace is a
+    // document with content: committing would lose the user's document.
+    bool pageWouldReplaceDocument() const;
+
 private:
     void closeTemp();
     void removeTemp();

@@ -294,6 +294,9 @@ void TstSlotDownloader::existingFileSurvives_data()
     QTest::newRow("error page does not") << "file?kind=pdf&status=500" << "error" << false;
     QTest::newRow("refused redirect does not") << "file?kind=pdf&badscheme=1" << "error" << false;
     QTest::newRow("nothing at all does not") << "file?kind=pdf&size=0" << "error" << false;
+    // The portal's sign-in gate answers 200 with its form, as real portals do.
+    QTest::newRow("sign-in page does not") << "file?kind=pdf&login=1" << "error" << false;
+    QTest::newRow("page without a total does not") << "file?kind=html&size=800&nolength=1" << "error" << false;
 }
 
 void TstSlotDownloader::existingFileSurvives()
