@@ -416,7 +416,9 @@ void InetDownloader::onReceiveFinished()
     }
     abortReply();
     DownloadListModel &list = m_session.list();
-    if (!m_file->commit()) {
+    // A page sent with a type that names the document (a lying server) never
+    // takes the place of the document the user has.
+    if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
         list.modify(m_row, [](DownloadRow &row) { row.size = kTransferFailed; });
         list.setState(m_row, RowState::Failed);
         endRow(false);
@@ -502,7 +504,7 @@ void InetDownloader::onFetchFinished()
     abortReply();
     DownloadListModel &list = m_session.list();
     bool result = false;
-    if (whole && length >= 2 && m_file->commit()) {
+    if (whole && length >= 2 && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
         const QString text = QString::number(length);
         list.modify(m_row, [&](DownloadRow &row) {
             row.size = text;

@@ -85,6 +85,9 @@ private slots:
     void busySingleConnectionRequeuesRow();
     void unmakeableFolderFailsRowInsteadOfRoot();
     void renameModeWithoutTypeSparesExtensionlessFile();
+    void overwriteKeepsDocumentAgainstPage_data();
+    void overwriteKeepsDocumentAgainstPage();
+    void automaticStartNeedsWaitingRows();
     void handlersIgnoreElementZeroAndMissingRows();
     void autoRedownloadRetriesWithNextAlternative();
     void redownloadResets();
@@ -357,6 +360,81 @@ void TestScheduler::renameModeWithoutTypeSparesExtensionlessFile()
     QCOMPARE(QFileInfo(m_folder + QStringLiteral("报告[001].pdf")).size(), 2000);
     QVERIFY(old.open(QIODevice::ReadOnly));
     QCOMPARE(old.readAll(), QByteArray("older file"));
+}
+
+void TestScheduler::overwriteKeepsDocumentAgainstPage_data()
+{
+    methodRows();
+}
+
+// "覆盖" over a document the user has, while the server answers 200 with a
+// page (a sign-in gate, or a page announced as the document's own type): the
+// document stays as it was. Method 1 names the gate's page after its header,
+// beside the document, as a web-page row; a page that claims the document's
+// type, and any page in a slot, fails the row instead.
+void TestScheduler::overwriteKeepsDocumentAgainstPage()
+{
+    QFETCH(int, method);
+    Rig rig;
+    rig.session.options().method = method;
+    rig.session.options().duplicateMode = QStringLiteral("覆盖");
+    const QByteArray document("%PDF-1.4 the copy the user already has");
+    for (const QString &name : {QStringLiteral("论文一"), QStringLiteral("论文二")}) {
+        QFile file(m_folder + name + QStringLiteral(".pdf"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(document);
+    }
+    rig.list.addRow(portalUrl(QStringLiteral("kind=pdf&login=1")), QStringLiteral("论文一"), QStringLiteral("pdf"),
+                    m_folder, {});
+    rig.list.addRow(portalUrl(QStringLiteral("kind=html&size=800&ct=application%2Fpdf")), QStringLiteral("论文二"),
+                    QStringLiteral("pdf"), m_folder, {});
+    rig.scheduler.start();
+    for (int i = 0; i < 2; ++i) {
+        m_clock->advanceSeconds(1);
+        rig.scheduler.schedulerTick();
+        QTRY_VERIFY(rig.list.at(i).state != RowState::Downloading);
+        QTRY_VERIFY(!rig.session.transferBusy() || method == 2);
+    }
+    if (method == 1) {
+        QCOMPARE(rig.list.at(0).state, RowState::Done);
+        QCOMPARE(rig.list.at(0).type, QStringLiteral("htm"));
+    } else {
+        QCOMPARE(rig.list.at(0).state, RowState::Failed);
+    }
+    QCOMPARE(rig.list.at(1).state, RowState::Failed);
+    for (const QString &name : {QStringLiteral("论文一.pdf"), QStringLiteral("论文二.pdf")}) {
+        QFile file(m_folder + name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), document);
+    }
+    QStringList expected = {QStringLiteral("论文一.pdf"), QStringLiteral("论文二.pdf")};
+    if (method == 1)
+        expected.prepend(QStringLiteral("论文一.htm"));
+    QTRY_COMPARE(filesIn(m_folder), expected);
+}
+
+// Automatic start (step 5) comes after the indicator (step 2): the tick it
+// switches on shows from the next housekeeping tick on.
+void TestScheduler::automaticStartNeedsWaitingRows()
+{
+    Rig rig;
+    rig.session.options().autoStart = true;
+    rig.list.addRow(QStringLiteral("http://h/done"), QStringLiteral("d"), QStringLiteral("pdf"), m_folder, {});
+    rig.list.modify(0, [](DownloadRow &row) {
+        row.state = RowState::Done;
+        row.progress = QStringLiteral("100%");
+    });
+    rig.scheduler.housekeepingTick();
+    QVERIFY(!rig.scheduler.schedulerTickOn());
+
+    rig.list.addRow(QStringLiteral("http://h/new"), QStringLiteral("n"), QStringLiteral("pdf"), m_folder, {});
+    rig.scheduler.housekeepingTick();
+    QVERIFY(rig.scheduler.schedulerTickOn());
+    QVERIFY(!rig.scheduler.runningIndicator());
+    QVERIFY(rig.scheduler.startEnabled());
+    rig.scheduler.housekeepingTick();
+    QVERIFY(rig.scheduler.runningIndicator());
+    QVERIFY(!rig.scheduler.startEnabled());
 }
 
 void TestScheduler::handlersIgnoreElementZeroAndMissingRows()
