@@ -93,7 +93,7 @@ std::function<void(QWidget *)> &fWebSearch::usageNotesOpener()
 
 namespace {
 // The download window, loaded when needed; its "资料检索分析窗口" brings
-// the harvesting window back.
+// the harvesting window back, its "清空IE浏览器缓存" clears this profile's cache.
 fFileDownload *loadDownloadWindow()
 {
     static QPointer<fFileDownload> wired;
@@ -106,6 +106,8 @@ fFileDownload *loadDownloadWindow()
             harvest->raise();
             harvest->activateWindow();
         });
+        QObject::connect(window, &fFileDownload::browserCacheClearRequested, window,
+                         [] { RunBrowserCacheClearing(true); });
     }
     return window;
 }

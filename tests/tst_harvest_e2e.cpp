@@ -134,10 +134,8 @@ bool TestHarvestEndToEnd::openAndSearch(const PortalProcess &portal)
         return false;
     m_window = fWebSearch::instance(true);
     QWebEnginePage *page = m_window->browserPage();
-    m_window->show();
-    const bool home = QTest::qWaitFor(
-        [&] { return page->url() == QUrl(portal.base()) && !page->isLoading(); }, kLoadMs);
-    if (!home)
+    m_window->show(); // opens the portal's home page
+    if (!WaitForPageLoad(page, [&](const QUrl &url) { return url == QUrl(portal.base()); }))
         return false;
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     RunPageScript(page, QStringLiteral("document.querySelector('#searchform input[name=q]').value = '%1';"

@@ -4,6 +4,7 @@
 // closing steps. Runs under offscreen QtWebEngine; each page load costs.
 #include "common/TextCodec.h"
 #include "download/DownloadSettings.h"
+#include "download/fSeleFileSavePath.h"
 #include "harvest/AnalysisListModel.h"
 #include "harvest/HarvestBrowserPage.h"
 #include "harvest/PageHarvester.h"
@@ -55,6 +56,7 @@ private slots:
     void scriptDialogsFollowTheBox();
     void framesDoNotEndThePageLoad();
     void saveWebPageAsWritesLiveMarkup();
+    void addThisPageAfterCancelledChooser();
     void windowRules();
 
 private:
@@ -80,9 +82,8 @@ void TestWebSearch::init()
 {
     m_dialogs = new ScriptedDialogs;
     m_window = fWebSearch::instance(true);
-    m_window->show();
-    QWebEnginePage *page = m_window->browserPage();
-    QTRY_VERIFY_WITH_TIMEOUT(page->url() == QUrl(m_portal.base()) && !page->isLoading(), kLoadMs); // home page
+    m_window->show(); // opens the portal's home page
+    QVERIFY(WaitForPageLoad(m_window->browserPage(), [this](const QUrl &url) { return url == QUrl(m_portal.base()); }));
 }
 
 void TestWebSearch::cleanup()
@@ -96,9 +97,9 @@ void TestWebSearch::cleanup()
 
 bool TestWebSearch::open(const QString &relative)
 {
-    QSignalSpy loaded(m_window->browserPage(), &QWebEnginePage::loadFinished);
-    m_window->browser()->setUrl(QUrl(m_portal.url(relative)));
-    return loaded.wait(kLoadMs) && loaded.last().at(0).toBool();
+    const QUrl target(m_portal.url(relative));
+    m_window->browser()->setUrl(target);
+    return WaitForPageLoad(m_window->browserPage(), [&target](const QUrl &url) { return url == target; });
 }
 
 void TestWebSearch::newWindowRequestsOpenInThePane()
@@ -187,6 +188,31 @@ void TestWebSearch::saveWebPageAsWritesLiveMarkup()
     QCOMPARE(m_dialogs->shown().at(0).extra, QStringLiteral("*.htm (*.htm)"));
 }
 
+void TestWebSearch::addThisPageAfterCancelledChooser()
+{
+    // With the prompt setting at 1 the chooser asks first; after 取消 the
+    // page is still added, with the folder DefaultSaveFolder held before.
+    const QString folder = m_dir.filePath(QStringLiteral("旧文件夹/"));
+    SettingsStore::instance().write(QStringLiteral("设置"), QStringLiteral("下载文件保存路径"), folder);
+    DownloadSettings::instance().setPromptSaveFolderOnExtract(1);
+    QVERIFY(open(QStringLiteral("search?q=x&page=1")));
+    m_window->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); // "加入本页到列表"
+    fSeleFileSavePath *chooser = nullptr;
+    QTRY_VERIFY((chooser = qobject_cast<fSeleFileSavePath *>(QApplication::activeModalWidget())));
+    chooser->Command3_Click(); // 取消
+    const AnalysisListModel &list = m_window->listModel();
+    QTRY_COMPARE_WITH_TIMEOUT(list.count(), 20, kLoadMs);
+    QCOMPARE(list.at(19).保存路径, folder);
+    QCOMPARE(m_window->countLabel()->text(), QStringLiteral("20"));
+
+    // Once more without the prompt: nothing new, the label refreshed anyway.
+    DownloadSettings::instance().setPromptSaveFolderOnExtract(0);
+    m_window->countLabel()->setText(QString());
+    m_window->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+    QTRY_COMPARE_WITH_TIMEOUT(m_window->countLabel()->text(), QStringLiteral("20"), kLoadMs);
+    QCOMPARE(list.count(), 20);
+}
+
 void TestWebSearch::windowRules()
 {
     // The splitter dragged below the window height less 1200 twips snaps to
@@ -206,6 +232,11 @@ void TestWebSearch::windowRules()
     QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(5, 1));
     const int formHeight = (m_window->centralWidget()->height() + statusHeight) * 15 + 870;
     QCOMPARE(bar->y(), formHeight * 4 / 5 / 15);
+
+    // "分析下载" on an empty list.
+    m_window->analyseButton()->click();
+    QCOMPARE(m_dialogs->lastMessage(), QStringLiteral("列表没有数据哦！"));
+    QVERIFY(m_window->analyseButton()->isEnabled());
 
     // The delay selector: 0..120, its position stored on close; a stored
     // position outside the range leaves 0.
