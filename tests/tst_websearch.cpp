@@ -11,6 +11,7 @@
 #include "harvest/PortalAddress.h"
 #include "harvest/SplitterBar.h"
 #include "harvest/fWebSearch.h"
+#include "platform/NetworkAccess.h"
 #include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
@@ -22,6 +23,9 @@
 #include <QLabel>
 #include <QFile>
 #include <QMenu>
+#include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkReply>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -57,6 +61,7 @@ private slots:
     void framesDoNotEndThePageLoad();
     void saveWebPageAsWritesLiveMarkup();
     void addThisPageAfterCancelledChooser();
+    void browserSignInCarriesToDownloads();
     void windowRules();
 
 private:
@@ -211,6 +216,35 @@ void TestWebSearch::addThisPageAfterCancelledChooser()
     m_window->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
     QTRY_COMPARE_WITH_TIMEOUT(m_window->countLabel()->text(), QStringLiteral("20"), kLoadMs);
     QCOMPARE(list.count(), 20);
+}
+
+void TestWebSearch::browserSignInCarriesToDownloads()
+{
+    const QUrl document(m_portal.url(QStringLiteral("file?kind=pdf&size=1500&login=1")));
+    auto fetch = [&document] {
+        QNetworkReply *reply = SharedNetworkAccess().get(QNetworkRequest(document));
+        QSignalSpy done(reply, &QNetworkReply::finished);
+        done.wait(kLoadMs);
+        reply->deleteLater();
+        return reply->readAll();
+    };
+    auto sessionCookies = [this] {
+        int n = 0;
+        for (const QNetworkCookie &c : SharedCookies().cookiesForUrl(QUrl(m_portal.base())))
+            n += c.name() == "LHSESSION" ? 1 : 0;
+        return n;
+    };
+    QVERIFY(!fetch().startsWith("%PDF"));
+
+    QVERIFY(open(QStringLiteral("login?user=reader&pass=secret"))); // signs in, an HttpOnly session cookie
+    QTRY_COMPARE_WITH_TIMEOUT(sessionCookies(), 1, kLoadMs);
+    const QByteArray body = fetch();
+    QVERIFY(body.startsWith("%PDF"));
+    QCOMPARE(body.size(), 1500);
+
+    QVERIFY(open(QStringLiteral("logout")));
+    QTRY_COMPARE_WITH_TIMEOUT(sessionCookies(), 0, kLoadMs);
+    QVERIFY(!fetch().startsWith("%PDF"));
 }
 
 void TestWebSearch::windowRules()
