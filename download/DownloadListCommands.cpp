@@ -437,7 +437,11 @@ int DownloadListCommands::取消下载选中项()
 
 void DownloadListCommands::sortByColumn(int column)
 {
-    if (running()) {
+    // Slots remember their rows by position. After the error-stop rule has
+    // switched the tick off, slots that were already fetching go on while
+    // TransferBusy reads false; sorting then would send their progress and
+    // their end into other rows and leave their own rows downloading.
+    if (running() || !downloadStopped()) {
         ShowInformation(QStringLiteral("停止下载后方可排序！"));
         return;
     }

@@ -95,7 +95,8 @@ public:
     int 取消下载选中项();
 
     // --- sorting and shuffling
-    // Header click: refused while running; flips the order and sorts once.
+    // Header click: refused while running or while a slot still fetches;
+    // flips the order and sorts once.
     void sortByColumn(int column);
     int sortColumn() const { return m_sortColumn; }
     Qt::SortOrder sortOrder() const { return m_sortOrder; }

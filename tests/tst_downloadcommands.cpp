@@ -209,6 +209,10 @@ void TestDownloadCommands::guardedCommandsRefuse_data()
                           "检查并纠正磁盘文件类型"})
         QTest::newRow(c) << QString::fromUtf8(c) << stopFirst << info;
     QTest::newRow("sort") << QStringLiteral("sort") << QStringLiteral("停止下载后方可排序！") << info;
+    // The error-stop rule switched the tick off while slots still fetch:
+    // not running, yet not stopped either.
+    QTest::newRow("sort, slot still fetching") << QStringLiteral("sort, slot still fetching")
+                                               << QStringLiteral("停止下载后方可排序！") << info;
     QTest::newRow("cancel") << QStringLiteral("取消下载选中项") << QStringLiteral("停止下载后方可设置！")
                             << int(MessageIcon::Error);
 }
@@ -224,7 +228,8 @@ void TestDownloadCommands::guardedCommandsRefuse()
     f.add(QStringLiteral("c"), QStringLiteral("pdf"), RowState::Waiting);
     f.writeFile(1, kPdfBytes); // would be re-typed
     f.select({0, 1, 2});
-    // Each command looks at the query its rule names, and at no other.
+    // Each command looks at the query its rule names, and at no other; the
+    // sort also at the stopped check, as slots remember rows by position.
     f.stopped = false;
     f.running = command == QLatin1String("sort");
     f.busy = command == QStringLiteral("取消下载选中项");
@@ -239,6 +244,7 @@ void TestDownloadCommands::guardedCommandsRefuse()
         {QStringLiteral("随机排序列表"), [&] { f.commands.随机排序列表(); }},
         {QStringLiteral("检查并纠正磁盘文件类型"), [&] { f.commands.检查并纠正磁盘文件类型(); }},
         {QStringLiteral("sort"), [&] { f.commands.sortByColumn(DownloadListModel::ColSize); }},
+        {QStringLiteral("sort, slot still fetching"), [&] { f.commands.sortByColumn(DownloadListModel::ColSize); }},
         {QStringLiteral("取消下载选中项"), [&] { f.commands.取消下载选中项(); }},
     };
     f.dialogs.answerYes(); // "清空" must not even ask
