@@ -13,7 +13,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
-#include "tests/support/WebPageScript.h"
+#include "tests/support/WebEngineWait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -63,12 +63,12 @@ double harvestOnce(const PortalProcess &portal, int &items)
     QElapsedTimer timer;
     timer.start();
     window->addAllButton()->click();
-    if (!QTest::qWaitFor([&] { return finished; }, 300000))
+    if (!SpinUntil([&] { return finished; }, 300000))
         return -1;
     const double seconds = double(timer.nsecsElapsed()) / 1e9;
     items = window->listModel().count();
     window->close();
-    if (!QTest::qWaitFor([] { return !fWebSearch::instance(false); }, 5000))
+    if (!SpinUntil([] { return !fWebSearch::instance(false); }, 5000))
         return -1;
     return seconds;
 }

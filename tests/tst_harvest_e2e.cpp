@@ -19,7 +19,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
-#include "tests/support/WebPageScript.h"
+#include "tests/support/WebEngineWait.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -125,7 +125,7 @@ void TestHarvestEndToEnd::cleanup()
         downloads->close();
     if (m_window)
         m_window->close();
-    QTRY_VERIFY(!m_window && !fFileDownload::instance(false));
+    QVERIFY(SpinUntil([&] { return !m_window && !fFileDownload::instance(false); }));
 }
 
 bool TestHarvestEndToEnd::openAndSearch(const PortalProcess &portal)
@@ -180,9 +180,9 @@ void TestHarvestEndToEnd::harvestAnalyseDownload()
     // 0, so the save-folder chooser asks first.
     m_window->analyseButton()->click();
     QVERIFY(!m_window->analyseButton()->isEnabled());
-    QTRY_VERIFY(openChooser());
+    QVERIFY(SpinUntil([] { return openChooser() != nullptr; }));
     openChooser()->Command2_Click(); // 确定 with the stored folder
-    QTRY_VERIFY_WITH_TIMEOUT(m_window->analyseButton()->isEnabled(), kLoadMs);
+    QVERIFY(SpinUntil([&] { return m_window->analyseButton()->isEnabled(); }, kLoadMs));
     for (int i = 0; i < items.count(); ++i)
         QCOMPARE(items.at(i).status, QStringLiteral("成功"));
     fFileDownload *downloads = fFileDownload::instance(false);
@@ -193,7 +193,7 @@ void TestHarvestEndToEnd::harvestAnalyseDownload()
 
     downloads->findChild<QComboBox *>(QStringLiteral("Combo1"))->setCurrentIndex(5); // six slots
     downloads->findChild<QPushButton *>(QStringLiteral("CommandStart"))->click();
-    QTRY_VERIFY_WITH_TIMEOUT(rows.检测是否下载列表完毕() && downloads->scheduler().downloadStopped(), 180000);
+    QVERIFY(SpinUntil([&] { return rows.检测是否下载列表完毕() && downloads->scheduler().downloadStopped(); }, 180000));
 
     const QString folder = m_dir.filePath(QStringLiteral("文献/"));
     for (int i = 0; i < rows.count(); ++i) {

@@ -15,7 +15,7 @@
 #include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
-#include "tests/support/WebPageScript.h"
+#include "tests/support/WebEngineWait.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -95,7 +95,7 @@ void TestWebSearch::cleanup()
 {
     if (m_window)
         m_window->close();
-    QTRY_VERIFY(!m_window); // deleted on close
+    QVERIFY(SpinUntil([&] { return !m_window; })); // deleted on close
     delete m_dialogs;
     m_dialogs = nullptr;
 }
@@ -103,8 +103,9 @@ void TestWebSearch::cleanup()
 bool TestWebSearch::open(const QString &relative)
 {
     const QUrl target(m_portal.url(relative));
+    PageLoadWatch loaded(m_window->browserPage(), [&target](const QUrl &url) { return url == target; });
     m_window->browser()->setUrl(target);
-    return WaitForPageLoad(m_window->browserPage(), [&target](const QUrl &url) { return url == target; });
+    return loaded.wait(kLoadMs);
 }
 
 void TestWebSearch::newWindowRequestsOpenInThePane()
@@ -113,13 +114,18 @@ void TestWebSearch::newWindowRequestsOpenInThePane()
     const int windows = QApplication::topLevelWidgets().size();
     const QString landing = m_portal.url(QStringLiteral("browser/landing.html"));
 
+    auto atLanding = [&landing](const QUrl &url) { return url.toString() == landing; };
+    QWebEnginePage *page = m_window->browserPage();
+
     QVERIFY(open(QStringLiteral("browser/blank-target.html")));
-    RunPageScript(m_window->browserPage(), QStringLiteral("document.getElementById('blank').click()"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->browser()->url().toString(), landing, kLoadMs);
+    PageLoadWatch viaTarget(page, atLanding);
+    RunPageScript(page, QStringLiteral("document.getElementById('blank').click()"));
+    QVERIFY(viaTarget.wait(kLoadMs));
 
     QVERIFY(open(QStringLiteral("browser/window-open.html")));
-    RunPageScript(m_window->browserPage(), QStringLiteral("document.getElementById('open').click()"));
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->browser()->url().toString(), landing, kLoadMs);
+    PageLoadWatch viaScript(page, atLanding);
+    RunPageScript(page, QStringLiteral("document.getElementById('open').click()"));
+    QVERIFY(viaScript.wait(kLoadMs));
 
     QCOMPARE(webViews(), views);
     QCOMPARE(QApplication::topLevelWidgets().size(), windows);
@@ -135,8 +141,8 @@ void TestWebSearch::windowCloseByScriptIsRefused()
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);
     RunPageScript(page, QStringLiteral("location.replace('/browser/close.html')"));
     QVERIFY(loaded.wait(kLoadMs));
-    QTRY_VERIFY_WITH_TIMEOUT(!asked.isEmpty(), kLoadMs);
-    QTest::qWait(300);
+    QVERIFY(SpinUntil([&] { return !asked.isEmpty(); }, kLoadMs));
+    SpinFor(300);
     QVERIFY(m_window && m_window->isVisible() && m_window->browser()->isVisible());
     QCOMPARE(m_window->browser()->page(), page);
     QCOMPARE(RunPageScript(page, QStringLiteral("document.getElementById('closing') !== null")), QVariant(true));
@@ -151,7 +157,8 @@ void TestWebSearch::scriptDialogsFollowTheBox()
     m_window->silentBox()->click();
     QVERIFY(!m_window->browserPage()->isSilent());
     QVERIFY(open(QStringLiteral("browser/script-error.html")));
-    QTRY_COMPARE(m_dialogs->messages(), QStringList{QStringLiteral("这是一条脚本提示")});
+    SpinUntil([&] { return m_dialogs->messages() == QStringList{QStringLiteral("这是一条脚本提示")}; });
+    QCOMPARE(m_dialogs->messages(), QStringList{QStringLiteral("这是一条脚本提示")});
 
     m_window->silentBox()->click();
     QVERIFY(open(QStringLiteral("browser/script-error.html")));
@@ -166,14 +173,16 @@ void TestWebSearch::framesDoNotEndThePageLoad()
     QSignalSpy topLevel(page, &QWebEnginePage::loadFinished);
     flags.pageLoading = true;
     RunPageScript(page, QStringLiteral("frames[0].document.getElementsByTagName('a')[0].click()"));
-    QTRY_COMPARE_WITH_TIMEOUT(RunPageScript(page, QStringLiteral("frames[1].location.pathname")).toString(),
-                              QStringLiteral("/browser/landing.html"), kLoadMs);
-    QTest::qWait(300);
+    const QString framePath = QStringLiteral("frames[1].location.pathname");
+    const QString landing = QStringLiteral("/browser/landing.html");
+    SpinUntil([&] { return RunPageScript(page, framePath).toString() == landing; }, kLoadMs);
+    QCOMPARE(RunPageScript(page, framePath).toString(), landing);
+    SpinFor(300);
     QVERIFY(flags.pageLoading); // a frame completed, not the page
     QCOMPARE(topLevel.size(), 0);
 
     page->triggerAction(QWebEnginePage::Reload);
-    QTRY_VERIFY_WITH_TIMEOUT(!flags.pageLoading, kLoadMs);
+    QVERIFY(SpinUntil([&] { return !flags.pageLoading; }, kLoadMs));
 }
 
 void TestWebSearch::saveWebPageAsWritesLiveMarkup()
@@ -184,7 +193,8 @@ void TestWebSearch::saveWebPageAsWritesLiveMarkup()
     const QString path = m_dir.filePath(QStringLiteral("页面.htm"));
     m_dialogs->answerSaveFile(path);
     m_window->menus().menu网页另存为->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(m_dialogs->lastMessage(), QStringLiteral("OK!"), kLoadMs);
+    SpinUntil([&] { return m_dialogs->lastMessage() == QStringLiteral("OK!"); }, kLoadMs);
+    QCOMPARE(m_dialogs->lastMessage(), QStringLiteral("OK!"));
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
@@ -203,10 +213,14 @@ void TestWebSearch::addThisPageAfterCancelledChooser()
     QVERIFY(open(QStringLiteral("search?q=x&page=1")));
     m_window->findChild<QPushButton *>(QStringLiteral("Command1"))->click(); // "加入本页到列表"
     fSeleFileSavePath *chooser = nullptr;
-    QTRY_VERIFY((chooser = qobject_cast<fSeleFileSavePath *>(QApplication::activeModalWidget())));
+    QVERIFY(SpinUntil([&] {
+        chooser = qobject_cast<fSeleFileSavePath *>(QApplication::activeModalWidget());
+        return chooser != nullptr;
+    }));
     chooser->Command3_Click(); // 取消
     const AnalysisListModel &list = m_window->listModel();
-    QTRY_COMPARE_WITH_TIMEOUT(list.count(), 20, kLoadMs);
+    SpinUntil([&] { return list.count() == 20; }, kLoadMs);
+    QCOMPARE(list.count(), 20);
     QCOMPARE(list.at(19).保存路径, folder);
     QCOMPARE(m_window->countLabel()->text(), QStringLiteral("20"));
 
@@ -214,7 +228,8 @@ void TestWebSearch::addThisPageAfterCancelledChooser()
     DownloadSettings::instance().setPromptSaveFolderOnExtract(0);
     m_window->countLabel()->setText(QString());
     m_window->findChild<QPushButton *>(QStringLiteral("Command1"))->click();
-    QTRY_COMPARE_WITH_TIMEOUT(m_window->countLabel()->text(), QStringLiteral("20"), kLoadMs);
+    SpinUntil([&] { return m_window->countLabel()->text() == QStringLiteral("20"); }, kLoadMs);
+    QCOMPARE(m_window->countLabel()->text(), QStringLiteral("20"));
     QCOMPARE(list.count(), 20);
 }
 
@@ -237,13 +252,15 @@ void TestWebSearch::browserSignInCarriesToDownloads()
     QVERIFY(!fetch().startsWith("%PDF"));
 
     QVERIFY(open(QStringLiteral("login?user=reader&pass=secret"))); // signs in, an HttpOnly session cookie
-    QTRY_COMPARE_WITH_TIMEOUT(sessionCookies(), 1, kLoadMs);
+    SpinUntil([&] { return sessionCookies() == 1; }, kLoadMs);
+    QCOMPARE(sessionCookies(), 1);
     const QByteArray body = fetch();
     QVERIFY(body.startsWith("%PDF"));
     QCOMPARE(body.size(), 1500);
 
     QVERIFY(open(QStringLiteral("logout")));
-    QTRY_COMPARE_WITH_TIMEOUT(sessionCookies(), 0, kLoadMs);
+    SpinUntil([&] { return sessionCookies() == 0; }, kLoadMs);
+    QCOMPARE(sessionCookies(), 0);
     QVERIFY(!fetch().startsWith("%PDF"));
 }
 
@@ -282,12 +299,12 @@ void TestWebSearch::windowRules()
     m_window->close();
     QCOMPARE(cover.size(), 1); // no download window open
     QCOMPARE(SettingsStore::instance().read(QStringLiteral("fWebSearch"), QStringLiteral("Combo1")), QStringLiteral("7"));
-    QTRY_VERIFY(!m_window);
+    QVERIFY(SpinUntil([&] { return !m_window; }));
 
     m_window = fWebSearch::instance(true);
     QCOMPARE(m_window->delaySelector()->currentIndex(), 7);
     m_window->close();
-    QTRY_VERIFY(!m_window);
+    QVERIFY(SpinUntil([&] { return !m_window; }));
     SettingsStore::instance().write(QStringLiteral("fWebSearch"), QStringLiteral("Combo1"), QStringLiteral("200"));
     m_window = fWebSearch::instance(true);
     QCOMPARE(m_window->delaySelector()->currentIndex(), 0);
