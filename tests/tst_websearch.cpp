@@ -62,6 +62,7 @@ private slots:
     void saveWebPageAsWritesLiveMarkup();
     void addThisPageAfterCancelledChooser();
     void browserSignInCarriesToDownloads();
+    void closingEndsAddAllRun();
     void windowRules();
 
 private:
@@ -88,7 +89,8 @@ void TestWebSearch::init()
     m_dialogs = new ScriptedDialogs;
     m_window = fWebSearch::instance(true);
     m_window->show(); // opens the portal's home page
-    QVERIFY(WaitForPageLoad(m_window->browserPage(), [this](const QUrl &url) { return url == QUrl(m_portal.base()); }));
+    QVERIFY(WaitForPageLoad(m_window->browserPage(),
+                            [this](const QUrl &url) { return url == QUrl(m_portal.base()); }));
 }
 
 void TestWebSearch::cleanup()
@@ -262,6 +264,24 @@ void TestWebSearch::browserSignInCarriesToDownloads()
     SpinUntil([&] { return sessionCookies() == 0; }, kLoadMs);
     QCOMPARE(sessionCookies(), 0);
     QVERIFY(!fetch().startsWith("%PDF"));
+}
+
+void TestWebSearch::closingEndsAddAllRun()
+{
+    QVERIFY(open(QStringLiteral("search?q=x&page=1")));
+    m_window->delaySelector()->setCurrentIndex(30);
+    PageLoadWatch second(m_window->browserPage(),
+                         [](const QUrl &url) { return url.query().contains(QStringLiteral("page=2")); });
+    m_window->addAllButton()->click();
+    QCOMPARE(m_window->addAllButton()->text(), QStringLiteral("停止加入全部"));
+    QVERIFY(second.wait(kLoadMs)); // the 30-second delay runs now
+    QSignalSpy cover(m_window.data(), &fWebSearch::coverWindowRequested);
+    QPointer<QWebEnginePage> page = m_window->browserPage();
+    m_window->close();
+    QVERIFY(SpinUntil([&] { return !m_window && !page; }));
+    QCOMPARE(cover.size(), 1);
+    QCOMPARE(SettingsStore::instance().read(QStringLiteral("fWebSearch"), QStringLiteral("Combo1")), QStringLiteral("30"));
+    SpinFor(300); // nothing of the run is left to fire
 }
 
 void TestWebSearch::windowRules()
