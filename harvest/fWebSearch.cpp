@@ -434,7 +434,10 @@ void fWebSearch::showAddAllFace()
     switch (m_addAll->face()) {
     case MultiPageHarvest::Face::Running:
         m_addAllButton->setText(QStringLiteral("停止加入全部"));
-        m_addAllButton->setStyleSheet(QStringLiteral("background-color: rgb(255, 0, 0);"));
+        // With a border of its own the style sheet paints the face flat;
+        // a background colour alone only tints the style's gradient.
+        m_addAllButton->setStyleSheet(QStringLiteral(
+            "QPushButton { background-color: rgb(255, 0, 0); border: 1px solid rgb(128, 0, 0); padding: 3px 6px; }"));
         break;
     case MultiPageHarvest::Face::Stopping:
         m_addAllButton->setEnabled(false);

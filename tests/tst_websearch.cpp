@@ -22,6 +22,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QFile>
+#include <QImage>
 #include <QMenu>
 #include <QNetworkAccessManager>
 #include <QNetworkCookie>
@@ -274,6 +275,14 @@ void TestWebSearch::closingEndsAddAllRun()
                          [](const QUrl &url) { return url.query().contains(QStringLiteral("page=2")); });
     m_window->addAllButton()->click();
     QCOMPARE(m_window->addAllButton()->text(), QStringLiteral("停止加入全部"));
+    // The running face is pure red, not a style's shade of it.
+    const QImage face = m_window->addAllButton()->grab().toImage();
+    int red = 0;
+    for (int y = 0; y < face.height(); ++y) {
+        for (int x = 0; x < face.width(); ++x)
+            red += face.pixelColor(x, y) == QColor(255, 0, 0) ? 1 : 0;
+    }
+    QVERIFY2(red * 2 > face.width() * face.height(), qPrintable(QString::number(red)));
     QVERIFY(second.wait(kLoadMs)); // the 30-second delay runs now
     QSignalSpy cover(m_window.data(), &fWebSearch::coverWindowRequested);
     QPointer<QWebEnginePage> page = m_window->browserPage();
