@@ -111,6 +111,22 @@ QUrl SavedPageAddress(const QString &markup)
     return QUrl();
 }
 
+QString SavedPageMarkup(const QString &markup, const QUrl &pageAddress)
+{
+    // <meta charset=...> and the charset= of a Content-Type meta, in any case.
+    static const QRegularExpression declared(
+        QStringLiteral("(<meta\\b[^>]*?\\bcharset\\s*=\\s*[\"']?)([A-Za-z0-9_.:-]+)"),
+        QRegularExpression::CaseInsensitiveOption);
+    QString body = markup;
+    body.replace(declared, QStringLiteral("\\1gb18030"));
+    const QString address = pageAddress.toString(QUrl::FullyEncoded);
+    // The count in brackets is the address's length, written with four digits.
+    const QString comment = QStringLiteral("<!-- saved from url=(%1)%2 -->\r\n")
+                                .arg(address.size(), 4, 10, QLatin1Char('0'))
+                                .arg(address);
+    return comment + body;
+}
+
 QString PortalRootOf(const QUrl &address)
 {
     if (!isHttp(address))

@@ -11,8 +11,8 @@
 // transportCharset (an HTTP Content-Type's charset), else from a meta
 // charset in the first 1024 bytes, else UTF-8. gbk, gb2312 and gb18030 are
 // all read as GB18030. A page meant as UTF-8 whose bytes are not UTF-8 is
-// read as GB18030: the harvesting window saves pages in the system code page
-// and leaves their meta charset as the portal sent it.
+// read as GB18030 (a page saved by an older build kept the portal's
+// meta charset although it was written in the system code page).
 QString DecodePageBytes(const QByteArray &bytes, const QByteArray &transportCharset = QByteArray());
 
 // The charset parameter of a Content-Type value, or empty.
@@ -22,6 +22,13 @@ QByteArray CharsetFromContentType(const QByteArray &contentType);
 // the address of a browser's "saved from url=(NNNN)ADDRESS" comment. Only
 // http and https addresses count; otherwise an invalid QUrl.
 QUrl SavedPageAddress(const QString &markup);
+
+// The markup the harvesting window writes for "网页另存为": the live
+// document's markup with a "saved from url=(NNNN)ADDRESS" comment in front
+// (so the saved page still tells which portal it came from) and its charset
+// declarations naming gb18030, the code page the file is written in, so
+// that a browser opening the file does not read it as UTF-8.
+QString SavedPageMarkup(const QString &markup, const QUrl &pageAddress);
 
 // "scheme://host[:port]/" of an http or https address (the portal base
 // address it belongs to), or empty for anything else.

@@ -16,6 +16,7 @@
 #include "harvest/HarvestLayout.h"
 #include "harvest/MultiPageHarvest.h"
 #include "harvest/PageHarvester.h"
+#include "harvest/PageSource.h"
 #include "harvest/PortalAddress.h"
 #include "harvest/SplitterBar.h"
 #include "harvest/WebHarvestPage.h"
@@ -493,9 +494,10 @@ void fWebSearch::saveWebPageAs()
     if (!path || path->isEmpty())
         return;
     const QString file = *path;
+    const QUrl address = m_page->url();
     QPointer<fWebSearch> self(this);
-    m_page->toHtml([self, file](const QString &markup) {
-        if (self && WriteAnsiTextFile(file, markup))
+    m_page->toHtml([self, file, address](const QString &markup) {
+        if (self && WriteAnsiTextFile(file, SavedPageMarkup(markup, address)))
             ShowInformation(QStringLiteral("OK!"));
     });
 }

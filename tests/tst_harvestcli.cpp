@@ -1,6 +1,7 @@
 // litharvest-cli harvest as a user runs it: saved result pages in the
 // encodings they come in, the options, the exit statuses, and pages fetched
 // from the sample portal over loopback HTTP.
+#include "harvest/PageSource.h"
 #include "harvest/ResultPageParser.h"
 #include "tests/support/PortalProcess.h"
 
@@ -92,12 +93,23 @@ void TestHarvestCli::savedPage_data()
     QTest::newRow("UTF-8 page with a byte-order mark, declared gb2312")
         << QByteArray("\xEF\xBB\xBF") + resultPage(QStringLiteral("gb2312"), blocks).toUtf8() << QStringList{base}
         << line1 + line2 << 0;
-    // The window saves the live markup in the system code page; its meta
-    // still says utf-8. The saved-from mark names the portal.
+    // GB18030 bytes under a meta that still says utf-8 (a page saved by an
+    // older build): read as GB18030. The saved-from mark names the portal.
     QTest::newRow("saved by the window: GB18030 bytes under a utf-8 meta, portal from the mark")
         << gb18030(resultPage(QStringLiteral("utf-8"), blocks,
                               QStringLiteral("<!-- saved from url=(0041)http://127.0.0.1:9/search?q=x&page=3 -->\n")))
         << QStringList() << line1 + line2 << 0;
+    // What "网页另存为" writes now: the mark in front, the charset naming the
+    // code page the file is in.
+    {
+        const QString saved = SavedPageMarkup(resultPage(QStringLiteral("utf-8"), blocks),
+                                              QUrl(QStringLiteral("http://127.0.0.1:9/search?q=x&page=3")));
+        QVERIFY(saved.startsWith(QStringLiteral("<!-- saved from url=(0036)http://127.0.0.1:9/search?q=x&page=3 -->")));
+        QVERIFY(saved.contains(QStringLiteral("charset=\"gb18030\"")) || saved.contains(QStringLiteral("charset=gb18030")));
+        QVERIFY(!saved.contains(QStringLiteral("utf-8"), Qt::CaseInsensitive));
+        QTest::newRow("saved by the window: the mark and a gb18030 meta")
+            << gb18030(saved) << QStringList() << line1 + line2 << 0;
+    }
     QTest::newRow("--keep-spaces, --folder and --ref")
         << resultPage(QStringLiteral("utf-8"), blocks).toUtf8()
         << QStringList{base, QStringLiteral("--keep-spaces"), QStringLiteral("--folder"), QStringLiteral("out"),
