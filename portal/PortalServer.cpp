@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <sys/socket.h>
 
 struct PortalServer::State {
     explicit State(const PortalOptions &options)
@@ -57,6 +58,13 @@ PortalServer::PortalServer(const PortalOptions &options)
     m_server->set_keep_alive_max_count(1000);
     m_server->set_write_timeout(20, 0);
     m_server->set_tcp_nodelay(true);
+    // httplib's default socket options set SO_REUSEPORT, with which a second portal binds a
+    // port already in use and the kernel shares the connections between the two. Only
+    // SO_REUSEADDR (a quick restart on the same port) is wanted.
+    m_server->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
 
     // Requests are remembered as they arrive, before any delay or stall, so a client that
     // has its answer always finds its request in the log.

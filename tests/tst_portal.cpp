@@ -205,6 +205,7 @@ private slots:
     void fixedPages();
     void sameSeedSameContent();
     void stopsPromptlyDuringAStall();
+    void refusesAPortAlreadyInUse();
     void requestLogShowsWhatWasSent();
 
 private:
@@ -588,6 +589,16 @@ void TestPortal::stopsPromptlyDuringAStall()
     QVERIFY(QTest::qWaitFor([reply] { return reply->isFinished(); }, 5000));
     QVERIFY(reply->error() != QNetworkReply::NoError);
     delete reply;
+}
+
+void TestPortal::refusesAPortAlreadyInUse()
+{
+    // A second portal on a taken port must fail, not share the port and answer half the
+    // requests with its own sessions and throttle window.
+    const QString port = QString::number(QUrl(m_portal->base()).port());
+    PortalProcess second({QStringLiteral("--port"), port});
+    QVERIFY(!second.start());
+    QVERIFY2(second.errorString().contains(QLatin1String("ended before")), qPrintable(second.errorString()));
 }
 
 void TestPortal::requestLogShowsWhatWasSent()
