@@ -1,9 +1,11 @@
 #include "common/WindowRoutines.h"
 
 #include <QAbstractItemView>
+#include <QAction>
 #include <QApplication>
 #include <QHeaderView>
 #include <QListView>
+#include <QMenu>
 #include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -89,4 +91,11 @@ QString ScreenResolutionText()
     const QScreen *screen = QGuiApplication::primaryScreen();
     const QSize size = screen ? screen->size() : QSize(0, 0);
     return QString::number(size.width()) + u'*' + QString::number(size.height());
+}
+
+QAction *AddMenuEntry(QMenu *menu, const QString &caption, const char *controlName)
+{
+    QAction *action = menu->addAction(caption);
+    action->setObjectName(QString::fromUtf8(controlName));
+    return action;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 
 class QAbstractItemView;
+class QAction;
+class QMenu;
 
 // True while a top-level window whose objectName equals name (letter case
 // ignored) exists; shown or hidden does not matter. Never creates a window.
@@ -16,3 +18,7 @@ void StripeListRows(QAbstractItemView *list, int rowHeightPx);
 
 // The primary screen's size as "width*height", e.g. "1920*1080".
 QString ScreenResolutionText();
+
+// Adds a menu entry whose objectName is its control name (menus are found
+// and tested by those names).
+QAction *AddMenuEntry(QMenu *menu, const QString &caption, const char *controlName);

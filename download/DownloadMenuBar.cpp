@@ -1,5 +1,7 @@
 #include "download/DownloadMenuBar.h"
 
+#include "common/WindowRoutines.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -15,9 +17,7 @@ QMenu *subMenu(QWidget *parent, const QString &caption, const char *name)
 
 QAction *entry(QMenu *menu, const QString &caption, const char *name)
 {
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QString::fromUtf8(name));
-    return action;
+    return AddMenuEntry(menu, caption, name);
 }
 
 } // namespace

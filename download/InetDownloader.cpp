@@ -444,11 +444,7 @@ void InetDownloader::startWholeFetch()
     list.modify(m_row, [](DownloadRow &row) { row.size = kUnknownSize; });
     abortReply();
     if (!m_file->reserve() || !m_file->open()) {
-        list.modify(m_row, [](DownloadRow &row) {
-            row.size.clear();
-            row.received.clear();
-            row.progress.clear();
-        });
+        list.clearTexts(m_row);
         list.setState(m_row, RowState::Failed);
         CorrectRowFileType(list, m_row);
         endRow(false);
@@ -515,11 +511,7 @@ void InetDownloader::onFetchFinished()
         result = true;
     } else {
         m_file->discard();
-        list.modify(m_row, [](DownloadRow &row) {
-            row.size.clear();
-            row.received.clear();
-            row.progress.clear();
-        });
+        list.clearTexts(m_row);
         list.setState(m_row, RowState::Failed);
     }
     CorrectRowFileType(list, m_row);

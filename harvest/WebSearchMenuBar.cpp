@@ -1,5 +1,7 @@
 #include "harvest/WebSearchMenuBar.h"
 
+#include "common/WindowRoutines.h"
+
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
@@ -14,9 +16,7 @@ QMenu *topMenu(QMenuBar *bar, const QString &caption, const char *name)
 
 QAction *entry(QMenu *menu, const QString &caption, const char *name)
 {
-    QAction *action = menu->addAction(caption);
-    action->setObjectName(QString::fromUtf8(name));
-    return action;
+    return AddMenuEntry(menu, caption, name);
 }
 } // namespace
 
