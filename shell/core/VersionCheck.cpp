@@ -43,12 +43,6 @@ VersionSource VersionSource::fromSettings()
     return source;
 }
 
-VersionSource &VersionSource::current()
-{
-    static VersionSource source;
-    return source;
-}
-
 VersionCheck::VersionCheck(QNetworkAccessManager &network, QObject *parent)
     : QObject(parent)
     , m_network(network)

@@ -33,9 +33,6 @@ struct VersionSource
     static VersionSource fromSettings();
     // An http or https address from typed text; an invalid URL otherwise.
     static QUrl parseAddress(const QString &text);
-
-    // The addresses of this run (the command line's, else the stored ones).
-    static VersionSource &current();
 };
 
 class VersionCheck final : public QObject
