@@ -1,9 +1,9 @@
-#include "harvest/PortalAddress.h"
-#include "harvest/fWebSearch.h"
+#include "harvest/flow/PortalAddress.h"
+#include "harvest/ui/fWebSearch.h"
 #include "platform/DialogService.h"
-#include "platform/MediaSoundPlayer.h"
-#include "platform/QtDialogService.h"
+#include "platform/media/MediaSoundPlayer.h"
 #include "platform/SettingsStore.h"
+#include "platform/ui/QtDialogService.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
