@@ -1,13 +1,13 @@
-#include "harvest/PortalAddress.h"
+#include "harvest/flow/PortalAddress.h"
 #include "platform/DialogService.h"
-#include "platform/MediaSoundPlayer.h"
-#include "platform/QtDialogService.h"
+#include "platform/media/MediaSoundPlayer.h"
 #include "platform/SettingsStore.h"
+#include "platform/ui/QtDialogService.h"
 #include "shell/AppShell.h"
-#include "shell/ProgramImages.h"
-#include "shell/fCover.h"
 #include "shell/core/VersionCheck.h"
 #include "shell/core/VersionRule.h"
+#include "shell/fCover.h"
+#include "shell/ProgramImages.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

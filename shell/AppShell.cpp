@@ -1,8 +1,8 @@
 #include "shell/AppShell.h"
 
-#include "download/fFileDownload.h"
-#include "harvest/fWebSearch.h"
-#include "platform/BrowserProfile.h"
+#include "download/ui/fFileDownload.h"
+#include "harvest/ui/fWebSearch.h"
+#include "platform/web/BrowserProfile.h"
 #include "shell/fCover.h"
 #include "shell/fUse.h"
 

@@ -1,16 +1,17 @@
 #include "shell/fCover.h"
 
-#include "download/DownloadSettings.h"
+#include "common/ui/NamedWidget.h"
+#include "common/ui/WindowLayout.h"
+#include "download/core/DownloadSettings.h"
 #include "platform/DialogService.h"
 #include "platform/NetworkAccess.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemInfo.h"
-#include "shell/ProgramImages.h"
-#include "shell/WindowLayout.h"
 #include "shell/core/BrowserEmulation.h"
 #include "shell/core/StartupSequence.h"
 #include "shell/core/VersionCheck.h"
 #include "shell/core/VersionRule.h"
+#include "shell/ProgramImages.h"
 
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -23,13 +24,6 @@
 namespace {
 constexpr int kPictureMarginPx = fCover::kPictureMarginTwips / kTwipsPerPixel;
 constexpr int kExtraWidthPx = fCover::kExtraWidthTwips / kTwipsPerPixel;
-
-template<typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QString::fromUtf8(name));
-    return widget;
-}
 } // namespace
 
 fCover::fCover(QWidget *parent)

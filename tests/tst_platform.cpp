@@ -2,9 +2,10 @@
 // double, and the manual clock.
 #include "platform/Clock.h"
 #include "platform/DialogService.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 #include "platform/SystemInfo.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,20 +2,20 @@
 // start-up steps, the passing between the cover, the harvesting window and
 // the download window in both orders, the usage notes, and the newer-version
 // notice against the sample portal's version file.
-#include "download/DownloadListModel.h"
-#include "download/DownloadSettings.h"
-#include "download/fFileDownload.h"
-#include "harvest/PortalAddress.h"
-#include "harvest/fWebSearch.h"
-#include "platform/ScriptedDialogs.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadSettings.h"
+#include "download/ui/fFileDownload.h"
+#include "harvest/flow/PortalAddress.h"
+#include "harvest/ui/fWebSearch.h"
 #include "platform/SettingsStore.h"
 #include "shell/AppShell.h"
-#include "shell/fCover.h"
-#include "shell/fUse.h"
 #include "shell/core/StartupSequence.h"
 #include "shell/core/VersionCheck.h"
 #include "shell/core/VersionRule.h"
+#include "shell/fCover.h"
+#include "shell/fUse.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WebEngineWait.h"
 
 #include <QAction>
