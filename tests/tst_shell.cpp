@@ -25,7 +25,6 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -36,11 +35,7 @@ constexpr int kReplyMs = 10000;
 
 QUrl refusedAddress()
 {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost);
-    const quint16 port = server.serverPort();
-    server.close();
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/litharvest/newver.txt").arg(port));
+    return QUrl(RefusedLoopbackUrl(QStringLiteral("litharvest/newver.txt")));
 }
 } // namespace
 

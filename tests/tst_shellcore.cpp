@@ -11,7 +11,6 @@
 
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
-#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -19,14 +18,33 @@ namespace {
 constexpr int kReplyMs = 10000;
 const QString kRunning = QStringLiteral("1.1.731");
 
-// An address on a loopback port where nothing listens.
 QUrl refusedAddress()
 {
-    QTcpServer server;
-    server.listen(QHostAddress::LocalHost);
-    const quint16 port = server.serverPort();
-    server.close();
-    return QUrl(QStringLiteral("http://127.0.0.1:%1/litharvest/newver.txt").arg(port));
+    return QUrl(RefusedLoopbackUrl(QStringLiteral("litharvest/newver.txt")));
+}
+// What a version check over these addresses reported, against kRunning.
+struct CheckOutcome
+{
+    bool finished = false;
+    QStringList found;
+    QList<int> failed;
+};
+
+CheckOutcome runCheck(const QUrl &primary, const QUrl &secondary = QUrl())
+{
+    VersionCheck check(SharedNetworkAccess());
+    VersionSource source;
+    source.primary = primary;
+    source.secondary = secondary;
+    check.setSource(source);
+    check.setRunningVersion(kRunning);
+    CheckOutcome outcome;
+    QObject::connect(&check, &VersionCheck::newerVersionFound, [&](const QString &v) { outcome.found << v; });
+    QObject::connect(&check, &VersionCheck::requestFailed, [&](int attempt) { outcome.failed << attempt; });
+    QSignalSpy finished(&check, &VersionCheck::finished);
+    check.start();
+    outcome.finished = check.isRunning() && finished.wait(kReplyMs) && !check.isRunning();
+    return outcome;
 }
 } // namespace
 
@@ -159,21 +177,10 @@ void TestShellCore::versionAnswers()
     QFETCH(QString, found);
     PortalProcess portal({QStringLiteral("--version-text"), answer});
     QVERIFY2(portal.start(), qPrintable(portal.errorString()));
-    VersionCheck check(SharedNetworkAccess());
-    VersionSource source;
-    source.primary = QUrl(portal.url(QStringLiteral("litharvest/newver.txt")));
-    check.setSource(source);
-    check.setRunningVersion(kRunning);
-    QSignalSpy newer(&check, &VersionCheck::newerVersionFound);
-    QSignalSpy failed(&check, &VersionCheck::requestFailed);
-    QSignalSpy finished(&check, &VersionCheck::finished);
-    check.start();
-    QVERIFY(check.isRunning());
-    QVERIFY(finished.wait(kReplyMs));
-    QCOMPARE(failed.size(), 0);
-    QCOMPARE(newer.size(), found.isEmpty() ? 0 : 1);
-    if (!found.isEmpty())
-        QCOMPARE(newer.at(0).at(0).toString(), found);
+    const CheckOutcome outcome = runCheck(QUrl(portal.url(QStringLiteral("litharvest/newver.txt"))));
+    QVERIFY(outcome.finished);
+    QVERIFY(outcome.failed.isEmpty());
+    QCOMPARE(outcome.found, found.isEmpty() ? QStringList() : QStringList({found}));
     QCOMPARE(portal.requestsTo(QStringLiteral("newver.txt")).size(), 1);
 }
 
@@ -181,50 +188,25 @@ void TestShellCore::failingPrimaryThenSecondary()
 {
     PortalProcess portal({QStringLiteral("--version-text"), QStringLiteral("1.2.0")});
     QVERIFY2(portal.start(), qPrintable(portal.errorString()));
+    const QUrl secondary(portal.url(QStringLiteral("newver.txt")));
     // A primary that refuses the connection, and one that answers 404.
     for (const QUrl &primary : {refusedAddress(), QUrl(portal.url(QStringLiteral("no/such/file.txt")))}) {
-        VersionCheck check(SharedNetworkAccess());
-        VersionSource source;
-        source.primary = primary;
-        source.secondary = QUrl(portal.url(QStringLiteral("newver.txt")));
-        check.setSource(source);
-        check.setRunningVersion(kRunning);
-        QSignalSpy newer(&check, &VersionCheck::newerVersionFound);
-        QSignalSpy failed(&check, &VersionCheck::requestFailed);
-        QSignalSpy finished(&check, &VersionCheck::finished);
-        check.start();
-        QVERIFY(finished.wait(kReplyMs));
-        QCOMPARE(failed.size(), 1);
-        QCOMPARE(failed.at(0).at(0).toInt(), 1);
-        QCOMPARE(newer.size(), 1);
-        QCOMPARE(newer.at(0).at(0).toString(), QStringLiteral("1.2.0"));
+        const CheckOutcome outcome = runCheck(primary, secondary);
+        QVERIFY(outcome.finished);
+        QCOMPARE(outcome.failed, QList<int>({1}));
+        QCOMPARE(outcome.found, QStringList({QStringLiteral("1.2.0")}));
     }
 }
 
 void TestShellCore::bothAddressesFail()
 {
-    VersionCheck check(SharedNetworkAccess());
-    VersionSource source;
-    source.primary = refusedAddress();
-    source.secondary = refusedAddress();
-    check.setSource(source);
-    QSignalSpy failed(&check, &VersionCheck::requestFailed);
-    QSignalSpy finished(&check, &VersionCheck::finished);
-    check.start();
-    QVERIFY(finished.wait(kReplyMs));
-    QCOMPARE(failed.size(), 2);
-    QCOMPARE(failed.at(1).at(0).toInt(), 2);
-    QVERIFY(!check.isRunning());
-
+    const CheckOutcome both = runCheck(refusedAddress(), refusedAddress());
+    QVERIFY(both.finished);
+    QCOMPARE(both.failed, QList<int>({1, 2}));
     // Without a secondary the first failure ends the check.
-    VersionCheck single(SharedNetworkAccess());
-    source.secondary = QUrl();
-    single.setSource(source);
-    QSignalSpy singleFailed(&single, &VersionCheck::requestFailed);
-    QSignalSpy singleFinished(&single, &VersionCheck::finished);
-    single.start();
-    QVERIFY(singleFinished.wait(kReplyMs));
-    QCOMPARE(singleFailed.size(), 1);
+    const CheckOutcome single = runCheck(refusedAddress());
+    QVERIFY(single.finished);
+    QCOMPARE(single.failed, QList<int>({1}));
 }
 
 void TestShellCore::nothingConfiguredNothingAsked()
