@@ -164,12 +164,18 @@ void TestWebSearch::scriptDialogsFollowTheBox()
     m_window->silentBox()->click();
     QVERIFY(!m_window->browserPage()->isSilent());
     QVERIFY(open(QStringLiteral("browser/script-error.html")));
-    SpinUntil([&] { return m_dialogs->messages() == QStringList{QStringLiteral("这是一条脚本提示")}; });
-    QCOMPARE(m_dialogs->messages(), QStringList{QStringLiteral("这是一条脚本提示")});
+    // The alert, then the page's script error.
+    SpinUntil([&] { return m_dialogs->messages().size() == 2; });
+    QCOMPARE(m_dialogs->messages().size(), 2);
+    QCOMPARE(m_dialogs->messages().at(0), QStringLiteral("这是一条脚本提示"));
+    QVERIFY(m_dialogs->messages().at(1).startsWith(QStringLiteral("网页脚本错误：")));
+    QVERIFY(m_dialogs->messages().at(1).contains(QStringLiteral("undefinedPortalFunction")));
+    QCOMPARE(m_dialogs->shown().at(1).icon, MessageIcon::Error);
 
     m_window->silentBox()->click();
     QVERIFY(open(QStringLiteral("browser/script-error.html")));
-    QCOMPARE(m_dialogs->messages().size(), 1);
+    QTest::qWait(200);
+    QCOMPARE(m_dialogs->messages().size(), 2);
 }
 
 void TestWebSearch::framesDoNotEndThePageLoad()
