@@ -386,7 +386,8 @@ void fWebSearch::addThisPageClicked()
     if (DownloadSettings::instance().promptSaveFolderOnExtract() == 1) {
         // The chooser's outcome is not consulted: after 取消 the folder is
         // whatever DefaultSaveFolder was before.
-        askSaveFolder([harvest](const SaveFolderChoice &) { harvest(DownloadSettings::instance().defaultSaveFolder()); });
+        askSaveFolder(
+            [harvest](const SaveFolderChoice &) { harvest(DownloadSettings::instance().defaultSaveFolder()); });
         return;
     }
     harvest(QString());

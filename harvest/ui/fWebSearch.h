@@ -15,12 +15,11 @@
 
 #include <functional>
 
-struct SaveFolderChoice;
 class AnalysisListCommands;
 class AnalysisListModel;
-class DownloadListModel;
 class AnalysisPass;
 class CacheClearTimer;
+class DownloadListModel;
 class HarvestBrowserPage;
 class MultiPageHarvest;
 class PageHarvester;
@@ -32,6 +31,7 @@ class QTreeView;
 class QWebEngineView;
 class SplitterBar;
 class WebHarvestPage;
+struct SaveFolderChoice;
 
 class fWebSearch final : public QMainWindow
 {
