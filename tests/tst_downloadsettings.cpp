@@ -447,6 +447,7 @@ void TestDownloadSettings::chooserCancelAndBadFolder()
     plain.close();
     std::unique_ptr<fSeleFileSavePath> chooser(new fSeleFileSavePath);
     child<QComboBox>(chooser.get(), "Combo1")->setEditText(path(QStringLiteral("plain.txt/sub")));
+    child<QRadioButton>(chooser.get(), "Option1")->setChecked(true);
     chooser->Command2_Click();
     QCOMPARE(m_dialogs->lastMessage(), QStringLiteral("文件夹设置错误！"));
     QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), QStringLiteral("<absent>"));
@@ -455,6 +456,10 @@ void TestDownloadSettings::chooserCancelAndBadFolder()
 
     chooser->Command3_Click();
     QVERIFY(chooser->choice().cancelled);
+    // "原文件名" ticked before a refused folder and 取消 does not hold for the
+    // hand-overs that follow.
+    DownloadSettings::instance().takeSaveFolderChoice(chooser->choice());
+    QVERIFY(!DownloadSettings::instance().keepSourceFileName());
     QCOMPARE(chooser->result(), int(QDialog::Rejected));
     QVERIFY(!QFile::exists(SaveListFilePath()));
 
