@@ -1,5 +1,7 @@
 #include "app/cli/HarvestCommand.h"
 
+#include "app/cli/CliSupport.h"
+#include "download/core/ListLine.h"
 #include "harvest/core/AnalysisListModel.h"
 #include "harvest/core/PageSource.h"
 #include "harvest/core/ResultPageParser.h"
@@ -7,7 +9,6 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
@@ -56,7 +57,7 @@ const char kHelp[] =
 
 void err(const QString &text)
 {
-    std::fputs(("harvest: " + text + u'\n').toUtf8().constData(), stderr);
+    printMessage("harvest", text);
 }
 
 void usageError(const QString &text)
@@ -65,15 +66,6 @@ void usageError(const QString &text)
     std::fputs("usage: litharvest-cli harvest [--base URL] [--ref URL] [--folder DIR] [--keep-spaces] FILE|URL\n"
                "       litharvest-cli harvest --help\n",
                stderr);
-}
-
-QString field(QString text)
-{
-    for (QChar &c : text) {
-        if (c == u'\t' || c == u'\r' || c == u'\n')
-            c = u' ';
-    }
-    return text;
 }
 
 struct HarvestJob
@@ -97,9 +89,7 @@ int printPage(const HarvestJob &job, const QString &markup, const QString &pageA
     QByteArray out;
     for (int i = 0; i < list.count(); ++i) {
         const AnalysisItem &item = list.at(i);
-        out += (field(item.url) + u'\t' + field(item.title) + u'\t' + field(item.stype) + u'\t'
-                + field(item.保存路径) + u'\t' + field(item.ref) + u'\n')
-                   .toUtf8();
+        out += (FormatListLine({item.url, item.title, item.stype, item.保存路径, item.ref}) + u'\n').toUtf8();
     }
     std::fwrite(out.constData(), 1, size_t(out.size()), stdout);
     std::fflush(stdout);
@@ -219,9 +209,7 @@ int runHarvestCommand(const QStringList &args)
             job.base += u'/';
     }
     if (parser.isSet(folder) && !parser.value(folder).isEmpty()) {
-        job.folder = QDir::cleanPath(QFileInfo(parser.value(folder)).absoluteFilePath());
-        if (!job.folder.endsWith(u'/'))
-            job.folder += u'/';
+        job.folder = folderWithSlash(QFileInfo(parser.value(folder)).absoluteFilePath());
     }
 
     const QString page = pages.constFirst();
