@@ -7,6 +7,7 @@
 #include "download/core/SaveNames.h"
 #include "download/engines/EngineRequest.h"
 #include "download/engines/TransferFile.h"
+#include "download/signin/SignInRules.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
 
@@ -621,6 +622,7 @@ void InetDownloader::endRow(bool result)
     m_phase = Phase::Ending;
     m_ticker.stop();
     abortReply();
+    const bool pageKeptOut = m_file && m_file->pageKeptOut();
     if (m_file) {
         m_file->discard();
         m_file.reset();
@@ -638,8 +640,8 @@ void InetDownloader::endRow(bool result)
             PlaySoundResource(103);
     }
     // The automatic sign-in of the sign-in panel answers a page that came
-    // instead of the document.
-    if (options.autoLogin && webPage)
+    // instead of the document, also one kept out of an existing document.
+    if (options.autoLogin && SiteLoginAfterDownload(1, row.type, pageKeptOut))
         m_session.runSiteLogin(false);
     const int rowIndex = m_row;
     m_phase = Phase::Idle;

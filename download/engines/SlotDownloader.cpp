@@ -250,6 +250,11 @@ void SlotDownloader::onFallbackFinished()
     emit DownloadComplete(length, total, m_saveFile);
 }
 
+bool SlotDownloader::pageKeptOut() const
+{
+    return m_file && m_file->pageKeptOut();
+}
+
 void SlotDownloader::fail(const QString &missCode)
 {
     if (m_ended)

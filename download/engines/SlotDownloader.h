@@ -37,6 +37,9 @@ public:
     // Body of the 1000 ms watchdog: 300 s without a change of the received
     // count ends the slot with "超时". Public so tests can drive it.
     void watchdogTick();
+    // A web page came while the save file held a document, and the document
+    // was kept (the slot then ends with an error).
+    bool pageKeptOut() const;
 
     // The maximum file size in bytes (negative: none, the default). A body
     // without an announced total that grows past it is reported once as

@@ -164,7 +164,9 @@ bool TransferFile::pageWouldReplaceDocument() const
     if (!target.isFile() || target.size() == 0)
         return false;
     const QString page = QStringLiteral("htm");
-    return 打开文件判断文件类型(m_tempPath) == page && 打开文件判断文件类型(m_target) != page;
+    const bool keptOut = 打开文件判断文件类型(m_tempPath) == page && 打开文件判断文件类型(m_target) != page;
+    m_pageKeptOut = m_pageKeptOut || keptOut;
+    return keptOut;
 }
 
 void TransferFile::closeTemp()

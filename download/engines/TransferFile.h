@@ -54,7 +54,10 @@ public:
     // The new copy is a web page (a sign-in or error page, which servers send
     // with a success status too) while the file it would replace is a
     // document with content: committing would lose the user's document.
+    // The check records its finding: pageKeptOut() then tells that a page
+    // came and the document stayed.
     bool pageWouldReplaceDocument() const;
+    bool pageKeptOut() const { return m_pageKeptOut; }
 
 private:
     void closeTemp();
@@ -67,4 +70,5 @@ private:
     bool m_existed = false;
     bool m_reservedByUs = false;
     bool m_committed = false;
+    mutable bool m_pageKeptOut = false;
 };

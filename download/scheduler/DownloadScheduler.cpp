@@ -8,6 +8,7 @@
 #include "download/core/SaveNames.h"
 #include "download/engines/InetDownloader.h"
 #include "download/engines/SlotDownloader.h"
+#include "download/signin/SignInRules.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
 
@@ -393,7 +394,7 @@ void DownloadScheduler::onDownloadComplete(int Index, qint64 CurBytes, qint64 Ma
         playIfPrompted(101);
     if (list.at(row).state == RowState::Failed)
         playIfPrompted(103);
-    if (m_session.options().autoLogin && page)
+    if (m_session.options().autoLogin && SiteLoginAfterDownload(2, list.at(row).type, false))
         m_session.runSiteLogin(false);
     m_session.markFinished();
 }
@@ -403,8 +404,14 @@ void DownloadScheduler::onDownloadError(int Index, const QString &, const QStrin
     const int row = rowOfSlot(Index);
     if (row < 0)
         return;
+    const SlotDownloader *slot = slotInstance(Index);
+    const bool pageKeptOut = slot && slot->pageKeptOut();
     m_session.list().setState(row, RowState::Failed);
     unloadSlot(Index, false);
+    // A sign-in page kept out of an existing document still asks for the
+    // automatic sign-in.
+    if (m_session.options().autoLogin && SiteLoginAfterDownload(2, m_session.list().at(row).type, pageKeptOut))
+        m_session.runSiteLogin(false);
     m_session.markFinished();
 }
 

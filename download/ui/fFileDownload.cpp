@@ -13,6 +13,7 @@
 #include "download/dialogs/fOption.h"
 #include "download/engines/InetDownloader.h"
 #include "download/scheduler/DownloadScheduler.h"
+#include "download/ui/LoginPanel.h"
 #include "download/ui/UrlReplace.h"
 #include "platform/DialogService.h"
 #include "platform/NetworkAccess.h"
@@ -87,15 +88,6 @@ fFileDownload::fFileDownload(QWidget *parent)
     buildList();
     layout->addWidget(m_listView3, 1);
     setCentralWidget(central);
-    m_loginPanel = named(new QFrame(central), "LoginPanel");
-    static_cast<QFrame *>(m_loginPanel)->setFrameShape(QFrame::StyledPanel);
-    m_loginPanel->setAutoFillBackground(true);
-    auto *loginLayout = new QVBoxLayout(m_loginPanel);
-    auto *hide = named(new QPushButton(QStringLiteral("关闭（隐藏）")), "CommandHideLogin");
-    loginLayout->addWidget(hide, 0, Qt::AlignRight | Qt::AlignTop);
-    loginLayout->addStretch();
-    connect(hide, &QPushButton::clicked, this, [this] { toggleLoginPanel(false); });
-    m_loginPanel->hide();
     buildStatusBar();
     m_menus.setup(menuBar());
 
@@ -109,6 +101,9 @@ fFileDownload::fFileDownload(QWidget *parent)
     for (int s = 0; s <= 600; ++s)
         m_combo2->addItem(QString::number(s));
     m_combo2->setCurrentIndex(0);
+    // The sign-in panel over the list; its browser opens "about:blank".
+    m_loginPanel = new LoginPanel(central);
+    wireLoginPanel();
 
     m_commands->setSelectionModel(m_listView3->selectionModel());
     DownloadListCommands::RunningQueries queries;
@@ -127,6 +122,7 @@ fFileDownload::fFileDownload(QWidget *parent)
 
 fFileDownload::~fFileDownload()
 {
+    m_session->siteLogin = nullptr;
     if (s_instance == this)
         s_instance = nullptr;
 }
@@ -178,8 +174,8 @@ QWidget *fFileDownload::buildToolbar()
     m_shape1->setToolTip(QStringLiteral("正在下载"));
     m_shape1->hide();
     row1->addWidget(m_shape1);
-    auto *login = named(new QPushButton(QStringLiteral("网页登录")), "CommandLogin");
-    row1->addWidget(login);
+    m_command1 = named(new QPushButton(QStringLiteral("网页登录")), "Command1");
+    row1->addWidget(m_command1);
     row1->addStretch();
     m_label1 = named(new QLabel(QStringLiteral("0条")), "Label1");
     row1->addWidget(m_label1);
@@ -201,7 +197,6 @@ QWidget *fFileDownload::buildToolbar()
     connect(command26, &QPushButton::clicked, this, &fFileDownload::Command26_Click);
     connect(start, &QPushButton::clicked, m_scheduler, &DownloadScheduler::start);
     connect(stop, &QPushButton::clicked, m_scheduler, &DownloadScheduler::stop);
-    connect(login, &QPushButton::clicked, this, [this] { toggleLoginPanel(!m_loginPanel->isVisible()); });
     for (QComboBox *box : {m_combo1, m_combo2, m_combo4})
         connect(box, &QComboBox::currentIndexChanged, this, &fFileDownload::applySettingsToSession);
     for (QAbstractButton *button : std::initializer_list<QAbstractButton *>{
@@ -414,6 +409,7 @@ void fFileDownload::applySettingsToSession()
     options.autoRedownload = m_check3->isChecked();
     options.autoRedownloadKind = std::max(0, m_combo4->currentIndex());
     options.autoLocate = m_menus.menu自动定位到下载项 && m_menus.menu自动定位到下载项->isChecked();
+    options.autoLogin = m_loginPanel && m_loginPanel->autoLoginTicked();
 }
 
 void fFileDownload::refreshLabel1()
@@ -440,6 +436,7 @@ void fFileDownload::closeEvent(QCloseEvent *event)
         return;
     }
     m_scheduler->setManualTicks(true); // Timer1 and Timer_Down off for good
+    m_loginPanel->stopReloading();        // Timer2
     m_scheduler->stop();
     m_scheduler->inet().cancel();
     SaveWindowLayout(*this);
@@ -480,12 +477,21 @@ void fFileDownload::setPanel(int panel, const QString &text)
         m_panels[panel - 1]->setText(text);
 }
 
-void fFileDownload::toggleLoginPanel(bool visible)
+void fFileDownload::wireLoginPanel()
+{
+    LoginPanel *panel = m_loginPanel;
+    m_session->siteLogin = [panel](bool showMessages) { panel->RunSiteLogin(showMessages); };
+    connect(m_command1, &QPushButton::clicked, this, &fFileDownload::Command1_Click);
+    connect(panel, &LoginPanel::autoLoginChanged, this, &fFileDownload::applySettingsToSession);
+    connect(panel, &LoginPanel::titleToShow, this,
+            [this](const QString &title) { m_session->setStatusPanel(3, title); });
+}
+
+void fFileDownload::Command1_Click()
 {
     placeLoginPanel();
-    m_loginPanel->setVisible(visible);
-    if (visible)
-        m_loginPanel->raise();
+    const int row = m_commands->selectedRow();
+    m_loginPanel->网页登录(row >= 0 ? 选择url(m_list->at(row).address) : QString());
 }
 
 void fFileDownload::placeLoginPanel()

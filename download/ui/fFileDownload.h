@@ -14,6 +14,7 @@ class DownloadListCommands;
 class DownloadListModel;
 class DownloadScheduler;
 class DownloadSession;
+class LoginPanel;
 class QCheckBox;
 class QComboBox;
 class QFrame;
@@ -54,6 +55,8 @@ public:
     void applySettingsToSession();
 
     void Command26_Click(); // "切换"
+    void Command1_Click();  // "网页登录"
+    LoginPanel *loginPanel() const { return m_loginPanel; }
     void refreshLabel1();    // Label1 := row count + "条"
 
 signals:
@@ -82,7 +85,7 @@ private:
     QString selectedDuplicatePolicy() const;
     bool isBusy() const;
     void setPanel(int panel, const QString &text);
-    void toggleLoginPanel(bool visible);
+    void wireLoginPanel();
     void placeLoginPanel();
     void showAbout();
 
@@ -105,7 +108,8 @@ private:
     QCheckBox *m_check6 = nullptr;
     QFrame *m_shape1 = nullptr; // the running indicator
     QTreeView *m_listView3 = nullptr;
-    QWidget *m_loginPanel = nullptr;
+    QPushButton *m_command1 = nullptr; // "网页登录"
+    LoginPanel *m_loginPanel = nullptr; // PicWebBK
     QLabel *m_panels[4] = {};
 
     static QPointer<fFileDownload> s_instance;
