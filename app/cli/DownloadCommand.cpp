@@ -9,6 +9,7 @@
 #include "download/core/DownloadRow.h"
 #include "download/core/DownloadSession.h"
 #include "download/scheduler/DownloadScheduler.h"
+#include "download/signin/CookiesFile.h"
 
 #include <QCoreApplication>
 #include <QNetworkAccessManager>
@@ -75,8 +76,22 @@ int runDownloadCommand(const QStringList &args)
         err(error);
         return ExitUsage;
     }
+    // All of the cookies file or nothing: a bad line stops the run before
+    // any cookie is taken.
+    CookiesFileResult cookies;
+    if (!job.cookiesPath.isEmpty()) {
+        cookies = ReadCookiesFile(job.cookiesPath);
+        if (!cookies.error.isEmpty()) {
+            if (cookies.errorLine > 0)
+                err(QStringLiteral("%1:%2: %3").arg(job.cookiesPath).arg(cookies.errorLine).arg(cookies.error));
+            else
+                err(QStringLiteral("%1: %2").arg(job.cookiesPath, cookies.error));
+            return ExitUsage;
+        }
+    }
 
     QNetworkAccessManager network;
+    AddCookiesToJar(*network.cookieJar(), cookies.cookies);
     DownloadListModel list;
     std::vector<const NumberedListLine *> rowLines; // the list line of each row
     for (const NumberedListLine &entry : entries) {

@@ -13,6 +13,7 @@ const char kDownloadHelp[] =
     "usage: litharvest-cli download [--list FILE|-] [--folder DIR] [--method 1|2]\n"
     "           [--threads 1-6] [--interval S] [--duplicate 跳过|覆盖|重命名]\n"
     "           [--max-size MB] [--proxy HOST:PORT] [--referrer URL]\n"
+    "           [--cookies FILE]\n"
     "\n"
     "Downloads the documents of a list with the download window's scheduler and\n"
     "engines, without windows. The list (a file, or standard input for \"-\",\n"
@@ -36,6 +37,10 @@ const char kDownloadHelp[] =
     "                     (megabytes of 1024*1024 bytes, default 10)\n"
     "  --proxy HOST:PORT  HTTP proxy of method 1\n"
     "  --referrer URL     Referer for rows that name none (method 1)\n"
+    "  --cookies FILE     cookies of a sign-in made elsewhere, in the Netscape\n"
+    "                     cookies.txt format (as curl and wget read it); each\n"
+    "                     cookie goes only to the host and path it names, the\n"
+    "                     file is only read\n"
     "\n"
     "Progress goes to standard error. At the end every row is printed on\n"
     "standard output: name TAB type TAB size TAB received TAB progress TAB\n"
@@ -43,7 +48,7 @@ const char kDownloadHelp[] =
     "Exit status: 0 every row is Done with a document, 1 some row is not (a row\n"
     "whose download turned out a web page, such as a sign-in or error page,\n"
     "counts as not done unless its list line asked for htm, html or xml), 2 bad\n"
-    "options or a bad list line, 130 (143) stopped by Ctrl-C (SIGTERM): running\n"
+    "options, a bad list line or a bad cookies line, 130 (143) stopped by Ctrl-C (SIGTERM): running\n"
     "downloads are stopped, their rows Failed, and their partial files removed.\n";
 
 namespace {
@@ -60,6 +65,7 @@ struct Options
     QCommandLineOption maxSize{QStringLiteral("max-size"), QString(), QStringLiteral("MB")};
     QCommandLineOption proxy{QStringLiteral("proxy"), QString(), QStringLiteral("HOST:PORT")};
     QCommandLineOption referrer{QStringLiteral("referrer"), QString(), QStringLiteral("URL")};
+    QCommandLineOption cookies{QStringLiteral("cookies"), QString(), QStringLiteral("FILE")};
 };
 
 // A whole number from low to high into `out`; an option not given leaves it.
@@ -153,7 +159,7 @@ bool parseDownloadJob(const QStringList &args, DownloadJob &job, QString &error,
     const Options o;
     QCommandLineParser parser;
     parser.addOptions({o.help, o.list, o.folder, o.method, o.threads, o.interval, o.duplicate, o.maxSize, o.proxy,
-                       o.referrer});
+                       o.referrer, o.cookies});
     if (!parser.parse(args)) {
         error = parser.errorText();
         return false;
@@ -194,5 +200,12 @@ bool parseDownloadJob(const QStringList &args, DownloadJob &job, QString &error,
     }
     if (parser.isSet(o.list))
         job.listPath = parser.value(o.list);
+    if (parser.isSet(o.cookies)) {
+        job.cookiesPath = parser.value(o.cookies);
+        if (job.cookiesPath.isEmpty()) {
+            error = QStringLiteral("--cookies wants a file");
+            return false;
+        }
+    }
     return readFolder(parser, o.folder, job, error);
 }

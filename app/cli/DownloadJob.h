@@ -13,6 +13,7 @@ struct DownloadJob
     QString folder;                         // absolute, ends with "/"
     DownloadOptions options;
     QString referrer; // for rows whose list line names none
+    QString cookiesPath; // a Netscape cookies file to sign the downloads in; empty for none
 };
 
 // The text of "litharvest-cli download --help".
