@@ -6,7 +6,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkCookie>
+#include <QNetworkReply>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -75,6 +79,8 @@ private slots:
     void proxyCarriesMethodOne();
     void badInputExitsTwo_data();
     void badInputExitsTwo();
+    void cookiesFileSignsTheRunIn();
+    void badCookiesLineExitsTwo();
     void interruptStopsAndLeavesNoPartialFile_data();
     void interruptStopsAndLeavesNoPartialFile();
 
@@ -212,6 +218,88 @@ void TestCliDownload::badInputExitsTwo()
     QVERIFY2(run.errors.contains(message), qPrintable(run.errors));
     QCOMPARE(run.rows, QStringList());
     QCOMPARE(filesBelow(dir.path()), QStringList());
+}
+
+namespace {
+// The session cookie of a sign-in on the portal, made outside the program.
+QByteArray signInToken(const PortalProcess &portal)
+{
+    QNetworkAccessManager network;
+    QNetworkReply *reply =
+        network.get(QNetworkRequest(QUrl(portal.url(QStringLiteral("login?userid=reader&password=pw")))));
+    QSignalSpy finished(reply, &QNetworkReply::finished);
+    finished.wait(20000);
+    QByteArray token;
+    for (const QNetworkCookie &cookie :
+         QNetworkCookie::parseCookies(reply->rawHeader(QByteArrayLiteral("Set-Cookie")))) {
+        if (cookie.name() == "LHSESSION")
+            token = cookie.value();
+    }
+    reply->deleteLater();
+    return token;
+}
+} // namespace
+
+// A sign-in made elsewhere, given as a cookies file: the portal that wants a
+// session for every document serves them; its cookie goes to that host and
+// path only; without the file the sign-in page comes instead.
+void TestCliDownload::cookiesFileSignsTheRunIn()
+{
+    PortalProcess portal({QStringLiteral("--require-login")});
+    QVERIFY2(portal.start(), qPrintable(portal.errorString()));
+    const QByteArray token = signInToken(portal);
+    QVERIFY(!token.isEmpty());
+    QTemporaryDir dir;
+    const QString cookies = dir.filePath(QStringLiteral("cookies.txt"));
+    const QByteArray text = "# Netscape HTTP Cookie File\n"
+                            "127.0.0.1\tFALSE\t/\tFALSE\t0\tLHSESSION\t" + token + "\n"
+                            "127.0.0.1\tFALSE\t/elsewhere\tFALSE\t0\tpathonly\t1\n"
+                            "other.test\tFALSE\t/\tFALSE\t0\totherhost\t1\n";
+    writeFile(cookies, text);
+    const QString folder = dir.filePath(QStringLiteral("docs"));
+    const QByteArray list = portal.url(QStringLiteral("file?kind=pdf&size=3000&mark=c1")).toUtf8() + "\t登录后\tpdf\n";
+    for (const char *method : {"1", "2"}) {
+        const Run run = runCli({QStringLiteral("--folder"), folder, QStringLiteral("--duplicate"),
+                                QStringLiteral("覆盖"), QStringLiteral("--method"), QString::fromLatin1(method),
+                                QStringLiteral("--cookies"), cookies},
+                               list);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.errors));
+        QCOMPARE(QFileInfo(folder + QStringLiteral("/登录后.pdf")).size(), 3000);
+    }
+    const QList<PortalRequest> asked = portal.requestsTo(QStringLiteral("mark=c1"));
+    QVERIFY(!asked.isEmpty());
+    for (const PortalRequest &request : asked)
+        QCOMPARE(request.cookie, QStringLiteral("LHSESSION=") + QString::fromLatin1(token));
+    QFile read(cookies);
+    QVERIFY(read.open(QIODevice::ReadOnly));
+    QCOMPARE(read.readAll(), text); // only read
+
+    const Run without = runCli({QStringLiteral("--folder"), dir.filePath(QStringLiteral("plain"))}, list);
+    QCOMPARE(without.exitCode, 1);
+    QVERIFY(without.errors.contains(QStringLiteral("a web page came instead of the document")));
+}
+
+void TestCliDownload::badCookiesLineExitsTwo()
+{
+    QTemporaryDir dir;
+    const QString cookies = dir.filePath(QStringLiteral("cookies.txt"));
+    writeFile(cookies, "127.0.0.1\tFALSE\t/\tFALSE\t0\tgood\tsecret-value\n"
+                       "127.0.0.1 FALSE / FALSE 0 bad secret-value\n");
+    const QString folder = dir.filePath(QStringLiteral("docs"));
+    const Run run = runCli({QStringLiteral("--folder"), folder, QStringLiteral("--cookies"), cookies},
+                           doc(QStringLiteral("kind=pdf&size=1000&mark=c2")) + "\t不下载\tpdf\n");
+    QCOMPARE(run.exitCode, 2);
+    QVERIFY2(run.errors.contains(cookies + QStringLiteral(":2:")), qPrintable(run.errors));
+    QVERIFY(!run.errors.contains(QStringLiteral("secret-value"))); // cookie values are not echoed
+    QCOMPARE(run.rows, QStringList());
+    QCOMPARE(filesBelow(folder), QStringList());
+    QVERIFY(m_portal.requestsTo(QStringLiteral("mark=c2")).isEmpty());
+
+    const Run missing = runCli({QStringLiteral("--folder"), folder, QStringLiteral("--cookies"),
+                                dir.filePath(QStringLiteral("none.txt"))},
+                               doc(QStringLiteral("kind=pdf")) + "\n");
+    QCOMPARE(missing.exitCode, 2);
+    QVERIFY(missing.errors.contains(QStringLiteral("none.txt")));
 }
 
 void TestCliDownload::interruptStopsAndLeavesNoPartialFile_data()
