@@ -53,6 +53,7 @@ private slots:
     void stateTextsFollowTheRequest();
     void endStep_data();
     void endStep();
+    void pageKeptOutStartsSignIn();
     void proxyPath();
     void refererSent_data();
     void refererSent();
@@ -459,6 +460,25 @@ void TstInetDownloader::endStep()
     QCOMPARE(loginCalls, QList<bool>(logins, false));
     QCOMPARE(m_session->lastFinishTime(), m_clock->seconds());
     QCOMPARE(m_session->statusPanel(2), QStringLiteral("完成下载:报告"));
+}
+
+// A page sent as a PDF while "覆盖" would put it over the document: the
+// document stays, the row fails with the document's type, and the automatic
+// sign-in starts all the same, because the page came.
+void TstInetDownloader::pageKeptOutStartsSignIn()
+{
+    QVERIFY(QDir().mkpath(folder()));
+    const QString old = folder() + QStringLiteral("报告.pdf");
+    QVERIFY(WriteFile(old, "%PDF-1.4 the document"));
+    QList<bool> loginCalls;
+    m_session->siteLogin = [&](bool showMessages) { loginCalls << showMessages; };
+    m_session->options().autoLogin = true;
+    m_session->options().duplicateMode = QStringLiteral("覆盖");
+    QVERIFY(run(addRow(m_portal.url(QStringLiteral("file?kind=html&size=2000&ct=application%2Fpdf")))));
+    QCOMPARE(row().state, RowState::Failed);
+    QCOMPARE(row().type, QStringLiteral("pdf"));
+    QCOMPARE(ReadAll(old), QByteArray("%PDF-1.4 the document"));
+    QCOMPARE(loginCalls, QList<bool>{false});
 }
 
 void TstInetDownloader::proxyPath()

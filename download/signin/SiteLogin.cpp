@@ -161,6 +161,7 @@ void SiteLogin::clickAndWait(bool clicked, qint64 startSeconds)
 
 void SiteLogin::pause()
 {
+    m_pausing = true;
     pauseStep(wholeSeconds());
 }
 
@@ -179,6 +180,7 @@ void SiteLogin::pauseStep(qint64 startSeconds)
 
 void SiteLogin::endSignIn()
 {
+    m_pausing = false;
     setRunning(false);
     emit finished();
 }

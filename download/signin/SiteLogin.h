@@ -51,6 +51,8 @@ public:
 
     // A sign-in is running ("测试登录" disabled).
     bool running() const { return m_running; }
+    // The running sign-in is in its closing pause (the form work is done).
+    bool pausing() const { return m_pausing; }
     // No open-and-wait is waiting ("浏览" enabled).
     bool browseEnabled() const { return m_openWaits == 0; }
     bool pageLoading() const { return m_pageLoading; }
@@ -81,6 +83,7 @@ private:
     qint64 m_reloadStartMs = 0;
     bool m_reloading = false;
     bool m_running = false;
+    bool m_pausing = false;
     bool m_pageLoading = false;
     int m_openWaits = 0;
 };
