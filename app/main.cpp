@@ -1,9 +1,11 @@
 #include "harvest/PortalAddress.h"
 #include "harvest/fWebSearch.h"
+#include "platform/BrowserProfile.h"
 #include "platform/DialogService.h"
 #include "platform/MediaSoundPlayer.h"
 #include "platform/QtDialogService.h"
 #include "platform/SettingsStore.h"
+#include "tools/ui/fIEcache.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -52,6 +54,11 @@ int main(int argc, char **argv)
     QtDialogService dialogs;
     DialogService::setInstance(&dialogs);
     MediaSoundPlayer sounds; // installs itself for its lifetime
+
+    // The cache viewer behind "查看IE浏览器缓存", and its clean-up behind both
+    // windows' "清空IE浏览器缓存" and the harvesting window's 10-minute timer.
+    fWebSearch::cacheViewerOpener() = [](QWidget *owner) { fIEcache::showModal(owner); };
+    SetBrowserCacheClearing(ClearBrowserCache);
 
     // Until the cover window exists the program opens on the harvesting
     // window and ends when the last main window closes.
