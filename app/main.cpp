@@ -1,10 +1,10 @@
-#include "harvest/PortalAddress.h"
-#include "harvest/fWebSearch.h"
-#include "platform/BrowserProfile.h"
+#include "harvest/flow/PortalAddress.h"
+#include "harvest/ui/fWebSearch.h"
 #include "platform/DialogService.h"
-#include "platform/MediaSoundPlayer.h"
-#include "platform/QtDialogService.h"
+#include "platform/media/MediaSoundPlayer.h"
 #include "platform/SettingsStore.h"
+#include "platform/ui/QtDialogService.h"
+#include "platform/web/BrowserProfile.h"
 #include "tools/ui/fIEcache.h"
 
 #include <QApplication>

@@ -7,10 +7,10 @@
 // Method 1 fetches URL once through InetDownloader; method 2 starts N slots
 // (SlotDownloader) on URL at the same moment. One line on stdout:
 //   method=2 files=6 bytes=402653184 seconds=1.234 mbps=311.2 peak_rss_kb=23456 ok=1
-#include "download/DownloadListModel.h"
-#include "download/DownloadSession.h"
-#include "download/InetDownloader.h"
-#include "download/SlotDownloader.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadSession.h"
+#include "download/engines/InetDownloader.h"
+#include "download/engines/SlotDownloader.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>

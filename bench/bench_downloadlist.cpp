@@ -4,7 +4,7 @@
 // attached, as in the download window.
 //
 //   bench_downloadlist [--view] [rows]
-#include "download/DownloadListModel.h"
+#include "download/core/DownloadListModel.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -11,12 +11,12 @@
 //
 //   bench_downloadwindow [rows] [seconds] [trickle bytes/s]
 //   (default 10 000 rows, 10 s, 16 384 B/s: a 64 KB document takes 4 s)
-#include "download/DownloadListModel.h"
-#include "download/DownloadScheduler.h"
-#include "download/fFileDownload.h"
-#include "platform/ScriptedDialogs.h"
+#include "download/core/DownloadListModel.h"
+#include "download/scheduler/DownloadScheduler.h"
+#include "download/ui/fFileDownload.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,14 +5,14 @@
 // over one connection.
 //
 //   bench_harvest [rounds]     (default 3; the figures are medians)
-#include "harvest/AnalysisListModel.h"
-#include "harvest/HarvestBrowserPage.h"
-#include "harvest/MultiPageHarvest.h"
-#include "harvest/PortalAddress.h"
-#include "harvest/fWebSearch.h"
-#include "platform/ScriptedDialogs.h"
+#include "harvest/core/AnalysisListModel.h"
+#include "harvest/flow/MultiPageHarvest.h"
+#include "harvest/flow/PortalAddress.h"
+#include "harvest/ui/fWebSearch.h"
+#include "harvest/ui/HarvestBrowserPage.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WebEngineWait.h"
 
 #include <QApplication>

@@ -5,9 +5,9 @@
 // selected rows are tracked, as in the download window.
 //
 //   bench_listcommands [--view] [rows] [rounds]
-#include "download/DownloadListCommands.h"
-#include "download/DownloadListModel.h"
-#include "platform/ScriptedDialogs.h"
+#include "download/commands/DownloadListCommands.h"
+#include "download/core/DownloadListModel.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -5,7 +5,7 @@
 // abstract and four links of which one is "全文下载".
 //
 //   bench_parseresultpage [results] [rounds]
-#include "harvest/ResultPageParser.h"
+#include "harvest/core/ResultPageParser.h"
 
 #include <QElapsedTimer>
 #include <QStringList>

@@ -12,7 +12,7 @@ public:
     virtual qint64 msecs() const = 0;
     double seconds() const { return double(msecs()) / 1000.0; }
 
-    // The clock of the running program; tests replace it with a ManualClock.
+    // The clock of the running program; tests install one they advance.
     static Clock &instance();
     // Install a clock (not owned); nullptr restores the steady clock.
     static void setInstance(Clock *clock);
@@ -23,17 +23,4 @@ class SteadyClock final : public Clock
 {
 public:
     qint64 msecs() const override;
-};
-
-// Time that moves only when told to.
-class ManualClock final : public Clock
-{
-public:
-    explicit ManualClock(qint64 startMsecs = 1000000) : m_now(startMsecs) {}
-    qint64 msecs() const override { return m_now; }
-    void advance(qint64 ms) { m_now += ms; }
-    void advanceSeconds(double s) { m_now += qint64(s * 1000.0); }
-
-private:
-    qint64 m_now;
 };

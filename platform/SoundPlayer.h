@@ -3,8 +3,7 @@
 // arrived instead of a document, 102 the list is finished or downloading was
 // stopped by the error rule, 103 a download failed. The download engines call
 // PlaySoundResource; the running program installs a Qt Multimedia player,
-// tests a recording one, and without either nothing is heard.
-#include <QList>
+// tests their own, and without either nothing is heard.
 
 class SoundPlayer
 {
@@ -21,16 +20,6 @@ class SilentSoundPlayer final : public SoundPlayer
 {
 public:
     void play(int) override {}
-};
-
-// Remembers what was played, for tests.
-class RecordingSoundPlayer final : public SoundPlayer
-{
-public:
-    RecordingSoundPlayer() { SoundPlayer::setInstance(this); }
-    ~RecordingSoundPlayer() override { SoundPlayer::setInstance(nullptr); }
-    void play(int soundId) override { played.append(soundId); }
-    QList<int> played;
 };
 
 void PlaySoundResource(int soundId);

@@ -3,18 +3,18 @@
 // homes), the deletion rules (cookies and "txt" files stay, emptied folders
 // go, the listing is repeated), the SIZE sort, the window with its copy
 // hand-over, ClearBrowserCache, and one pass over the real browser profile.
-#include "platform/BrowserProfile.h"
 #include "platform/NetworkAccess.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
+#include "platform/web/BrowserProfile.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/WebEngineWait.h"
 #include "tools/core/BrowserCacheFiles.h"
 #include "tools/core/BrowserCacheViewer.h"
 #include "tools/core/ProgramCacheLocation.h"
-#include "tools/ui/Form_Copy_Move.h"
 #include "tools/ui/fIEcache.h"
+#include "tools/ui/Form_Copy_Move.h"
 
 #include <QApplication>
 #include <QHeaderView>

@@ -2,9 +2,9 @@
 // functions, the run on the event loop (stops between files, never loses a
 // source or an existing target, never leaves a half-written file), and the
 // window's steps with scripted dialogs.
-#include "download/RecentFolderList.h"
-#include "platform/ScriptedDialogs.h"
+#include "download/core/RecentFolderList.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
 #include "tools/core/CopyMoveRules.h"
 #include "tools/core/CopyMoveRun.h"

@@ -3,12 +3,12 @@
 // which rows each command touches, the refusals while downloading, sorting
 // and shuffling, the name export's bytes, the batch address replace and its
 // collisions, and the commands that open, check and re-type files.
-#include "download/DesktopLauncher.h"
-#include "download/DownloadListCommands.h"
-#include "download/DownloadListModel.h"
-#include "download/ListViewRoutines.h"
-#include "download/UrlReplace.h"
-#include "platform/ScriptedDialogs.h"
+#include "common/ui/ListViewRoutines.h"
+#include "download/commands/DesktopLauncher.h"
+#include "download/commands/DownloadListCommands.h"
+#include "download/core/DownloadListModel.h"
+#include "download/ui/UrlReplace.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -2,7 +2,7 @@
 // queries the scheduler relies on, and the model's bookkeeping (address
 // index, per-state counts, batched change notification) across edits,
 // removals and reordering.
-#include "download/DownloadListModel.h"
+#include "download/core/DownloadListModel.h"
 
 #include <QAbstractItemModelTester>
 #include <QImage>

@@ -4,16 +4,16 @@
 // (which stores as it goes, so a refused 确定 leaves earlier values stored)
 // and the save-folder chooser, with the folder picker under both.
 #include "common/TextCodec.h"
-#include "download/DialogRoutines.h"
-#include "download/DownloadSession.h"
-#include "download/DownloadSettings.h"
-#include "download/RecentFolderList.h"
-#include "download/DownloadScheduler.h"
-#include "download/fFileDownload.h"
-#include "download/fOption.h"
-#include "download/fSeleFileSavePath.h"
-#include "platform/ScriptedDialogs.h"
+#include "common/ui/DialogRoutines.h"
+#include "download/core/DownloadSession.h"
+#include "download/core/DownloadSettings.h"
+#include "download/core/RecentFolderList.h"
+#include "download/dialogs/fOption.h"
+#include "download/dialogs/fSeleFileSavePath.h"
+#include "download/scheduler/DownloadScheduler.h"
+#include "download/ui/fFileDownload.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>

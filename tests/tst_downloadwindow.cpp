@@ -4,17 +4,18 @@
 // window layout under a changed screen resolution; and one run end to end
 // against the sample portal.
 #include "common/TextCodec.h"
-#include "common/WindowRoutines.h"
-#include "download/DownloadListModel.h"
-#include "download/DownloadScheduler.h"
-#include "download/DownloadSession.h"
-#include "download/DownloadSettings.h"
-#include "download/fFileDownload.h"
+#include "common/ui/WindowLayout.h"
+#include "common/ui/WindowRoutines.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadSession.h"
+#include "download/core/DownloadSettings.h"
+#include "download/scheduler/DownloadScheduler.h"
+#include "download/ui/fFileDownload.h"
 #include "platform/Clock.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
-#include "shell/WindowLayout.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QAction>
 #include <QCheckBox>

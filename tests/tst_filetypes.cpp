@@ -1,8 +1,8 @@
 // File-type recognition: the byte signatures in their order, the ID3 tail,
 // the web-page and "caa" rules with their size limits, the Content-Type
 // table, and moving a row's file to the extension its content shows.
-#include "download/DownloadListModel.h"
-#include "download/FileTypes.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/FileTypes.h"
 
 #include <QFile>
 #include <QStringEncoder>

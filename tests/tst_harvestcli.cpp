@@ -1,8 +1,8 @@
 // litharvest-cli harvest as a user runs it: saved result pages in the
 // encodings they come in, the options, the exit statuses, and pages fetched
 // from the sample portal over loopback HTTP.
-#include "harvest/PageSource.h"
-#include "harvest/ResultPageParser.h"
+#include "harvest/core/PageSource.h"
+#include "harvest/core/ResultPageParser.h"
 #include "tests/support/PortalProcess.h"
 
 #include <QDir>

@@ -2,13 +2,15 @@
 // a real tinyproxy for the proxy path): the row texts for each kind of
 // answer, the duplicate modes, the time checks on a test clock, the stop
 // command and the end step.
-#include "download/DownloadListModel.h"
-#include "download/DownloadSession.h"
-#include "download/InetDownloader.h"
-#include "download/SlotDownloader.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadSession.h"
+#include "download/engines/InetDownloader.h"
+#include "download/engines/SlotDownloader.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/RecordingSoundPlayer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TinyProxy.h"
 

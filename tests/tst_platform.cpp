@@ -2,8 +2,9 @@
 // double, and the manual clock.
 #include "platform/Clock.h"
 #include "platform/DialogService.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/ManualClock.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -1,7 +1,7 @@
 // Result-page extraction and the analysis list: the markup rules a portal
 // result page is read by, and what repeated harvesting leaves in the list.
-#include "harvest/AnalysisListModel.h"
-#include "harvest/ResultPageParser.h"
+#include "harvest/core/AnalysisListModel.h"
+#include "harvest/core/ResultPageParser.h"
 
 #include <QSignalSpy>
 #include <QTest>

@@ -1,8 +1,8 @@
 // Save-name rules: cleaning names, creating folders, numbering duplicates,
 // Content-Disposition, and the 255-byte file-name limit.
 #include "common/TextCodec.h"
-#include "download/SaveNames.h"
-#include "platform/ScriptedDialogs.h"
+#include "download/core/SaveNames.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>

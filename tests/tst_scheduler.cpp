@@ -2,16 +2,18 @@
 // slot table and handlers, the stop procedure and the automatic functions,
 // with the real engines against the sample portal (or a closed loopback port
 // where a download must fail at once).
-#include "download/DownloadListModel.h"
-#include "download/DownloadRow.h"
-#include "download/DownloadScheduler.h"
-#include "download/DownloadSession.h"
-#include "download/SlotDownloader.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadRow.h"
+#include "download/core/DownloadSession.h"
+#include "download/engines/SlotDownloader.h"
+#include "download/scheduler/DownloadScheduler.h"
 #include "platform/Clock.h"
-#include "platform/MediaSoundPlayer.h"
-#include "platform/ScriptedDialogs.h"
+#include "platform/media/MediaSoundPlayer.h"
 #include "platform/SoundPlayer.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/RecordingSoundPlayer.h"
+#include "tests/support/ScriptedDialogs.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,9 @@
 // The download slot against the sample portal over loopback: what each kind
 // of answer ends as, the watchdog on a test clock, and that an existing file
 // survives everything but a complete new copy.
-#include "download/SlotDownloader.h"
+#include "download/engines/SlotDownloader.h"
 #include "platform/Clock.h"
+#include "tests/support/ManualClock.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/TestFiles.h"
 

@@ -3,18 +3,18 @@
 // and the window's own rules: the splitter snap, the delay selector and the
 // closing steps. Runs under offscreen QtWebEngine; each page load costs.
 #include "common/TextCodec.h"
-#include "download/DownloadSettings.h"
-#include "download/fSeleFileSavePath.h"
-#include "harvest/AnalysisListModel.h"
-#include "harvest/HarvestBrowserPage.h"
-#include "harvest/PageHarvester.h"
-#include "harvest/PortalAddress.h"
-#include "harvest/SplitterBar.h"
-#include "harvest/fWebSearch.h"
+#include "download/core/DownloadSettings.h"
+#include "download/dialogs/fSeleFileSavePath.h"
+#include "harvest/core/AnalysisListModel.h"
+#include "harvest/flow/PageHarvester.h"
+#include "harvest/flow/PortalAddress.h"
+#include "harvest/ui/fWebSearch.h"
+#include "harvest/ui/HarvestBrowserPage.h"
+#include "harvest/ui/SplitterBar.h"
 #include "platform/NetworkAccess.h"
-#include "platform/ScriptedDialogs.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WebEngineWait.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // Window lookup by name, the striped list rows, the screen size text.
-#include "common/WindowRoutines.h"
+#include "common/ui/WindowRoutines.h"
 
 #include <QApplication>
 #include <QListView>

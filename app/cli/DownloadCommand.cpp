@@ -1,10 +1,10 @@
 #include "app/cli/DownloadCommand.h"
 
-#include "download/DownloadListModel.h"
-#include "download/DownloadRow.h"
-#include "download/DownloadScheduler.h"
-#include "download/DownloadSession.h"
-#include "download/SaveNames.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadRow.h"
+#include "download/core/DownloadSession.h"
+#include "download/core/SaveNames.h"
+#include "download/scheduler/DownloadScheduler.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,8 +1,8 @@
 #include "app/cli/HarvestCommand.h"
 
-#include "harvest/AnalysisListModel.h"
-#include "harvest/PageSource.h"
-#include "harvest/ResultPageParser.h"
+#include "harvest/core/AnalysisListModel.h"
+#include "harvest/core/PageSource.h"
+#include "harvest/core/ResultPageParser.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>

@@ -1,7 +1,7 @@
 #include "tools/core/ProgramCacheLocation.h"
 
 #include "common/Paths.h"
-#include "platform/BrowserProfile.h"
+#include "platform/web/BrowserProfile.h"
 #include "platform/NetworkAccess.h"
 
 #include <QDir>

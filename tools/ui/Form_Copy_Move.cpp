@@ -1,9 +1,10 @@
 #include "tools/ui/Form_Copy_Move.h"
 
 #include "common/Paths.h"
-#include "download/DialogRoutines.h"
-#include "download/RecentFolderList.h"
-#include "download/SaveNames.h"
+#include "common/ui/DialogRoutines.h"
+#include "common/ui/NamedWidget.h"
+#include "download/core/RecentFolderList.h"
+#include "download/core/SaveNames.h"
 #include "platform/DialogService.h"
 #include "platform/SettingsStore.h"
 #include "tools/core/CopyMoveRun.h"
@@ -27,13 +28,6 @@
 namespace {
 const QString kStart = QStringLiteral("开始");
 const QString kStop = QStringLiteral("停止");
-
-template <typename W>
-W *named(W *widget, const char *name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
 
 QString defaultDestination()
 {

@@ -1,6 +1,7 @@
 #include "tools/ui/fIEcache.h"
 
-#include "download/ListViewRoutines.h"
+#include "common/ui/ListViewRoutines.h"
+#include "common/ui/NamedWidget.h"
 #include "platform/DialogService.h"
 #include "platform/SettingsStore.h"
 #include "tools/core/ProgramCacheLocation.h"
@@ -26,8 +27,7 @@ std::function<BrowserCacheLocation()> &locationSource()
 
 QTreeWidget *makeList(const char *name, const QStringList &headers)
 {
-    auto *list = new QTreeWidget;
-    list->setObjectName(QLatin1String(name));
+    auto *list = named(new QTreeWidget, name);
     list->setRootIsDecorated(false);
     list->setUniformRowHeights(true);
     list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -35,12 +35,6 @@ QTreeWidget *makeList(const char *name, const QStringList &headers)
     return list;
 }
 
-QPushButton *makeButton(const QString &caption, const char *name)
-{
-    auto *button = new QPushButton(caption);
-    button->setObjectName(QLatin1String(name));
-    return button;
-}
 } // namespace
 
 fIEcache *fIEcache::instance(bool create)
@@ -83,15 +77,14 @@ fIEcache::fIEcache(QWidget *parent) : QDialog(parent), m_viewer(locationSource()
     m_listView1->header()->setSortIndicatorShown(true);
     m_listView2 = makeList("ListView2", {QStringLiteral("用户名"), QStringLiteral("文件夹")});
     m_listView3 = makeList("ListView3", {QStringLiteral("文件夹")});
-    m_label1 = new QLabel;
-    m_label1->setObjectName(QStringLiteral("Label1"));
+    m_label1 = named(new QLabel, "Label1");
 
-    auto *command1 = makeButton(QStringLiteral("查看我的缓存"), "Command1");
-    auto *command2 = makeButton(QStringLiteral("查看所有用户缓存"), "Command2");
-    auto *command3 = makeButton(QStringLiteral("删除所选文件"), "Command3");
-    auto *command4 = makeButton(QStringLiteral("全部删除"), "Command4");
-    auto *command5 = makeButton(QStringLiteral("复制选中..."), "Command5");
-    auto *command6 = makeButton(QStringLiteral("关闭"), "Command6");
+    auto *command1 = named(new QPushButton(QStringLiteral("查看我的缓存")), "Command1");
+    auto *command2 = named(new QPushButton(QStringLiteral("查看所有用户缓存")), "Command2");
+    auto *command3 = named(new QPushButton(QStringLiteral("删除所选文件")), "Command3");
+    auto *command4 = named(new QPushButton(QStringLiteral("全部删除")), "Command4");
+    auto *command5 = named(new QPushButton(QStringLiteral("复制选中...")), "Command5");
+    auto *command6 = named(new QPushButton(QStringLiteral("关闭")), "Command6");
 
     auto *lower = new QSplitter(Qt::Horizontal);
     lower->addWidget(m_listView2);

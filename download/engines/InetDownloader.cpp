@@ -1,0 +1,694 @@
+#include "download/engines/InetDownloader.h"
+
+#include "common/TextCodec.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadSession.h"
+#include "download/core/FileTypes.h"
+#include "download/core/SaveNames.h"
+#include "download/engines/EngineRequest.h"
+#include "download/engines/TransferFile.h"
+#include "platform/Clock.h"
+#include "platform/SoundPlayer.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QNetworkAccessManager>
+#include <QNetworkCookieJar>
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QUrl>
+
+namespace {
+
+constexpr double kHeaderWaitSeconds = 30;
+constexpr double kStallSeconds = 120;
+constexpr double kMegabyte = 1024.0 * 1024.0;
+
+const QString kUnknownSize = QStringLiteral("未知");
+const QString kTransferFailed = QStringLiteral("下载失败");
+const QString kTransferCancelled = QStringLiteral("下载取消");
+const QString kTooBig = QStringLiteral("大文件，跳过");
+const QString kCannotReplace = QStringLiteral("无法替换");
+
+bool IsWebPageType(const QString &type)
+{
+    const QString t = type.toLower();
+    return t == QLatin1String("htm") || t == QLatin1String("html") || t == QLatin1String("xml");
+}
+
+// "HTTP/1.1 200 OK" CR LF, then every response header as it came, each
+// ended by CR LF: the block the header routines of the save names read.
+QString HeaderBlock(const QNetworkReply &reply)
+{
+    const bool http2 = reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
+    QString block = (http2 ? QStringLiteral("HTTP/2 ") : QStringLiteral("HTTP/1.1 "))
+        + QString::number(HttpStatus(reply)) + QLatin1Char(' ')
+        + reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString() + QStringLiteral("\r\n");
+    for (const auto &pair : reply.rawHeaderPairs())
+        block += QString::fromLatin1(pair.first) + QStringLiteral(": ") + QString::fromLatin1(pair.second)
+            + QStringLiteral("\r\n");
+    return block;
+}
+
+QString HeaderValue(const QNetworkReply &reply, const char *name)
+{
+    return TrimSpaces(QString::fromLatin1(reply.rawHeader(name)));
+}
+
+// The row's referrer, or the site root of the address when it has none, as
+// it goes on the wire: a harvested page address may hold Chinese text, and a
+// list file may hold anything, so every byte outside printable ASCII (line
+// breaks above all, which would start a header of their own) is
+// percent-encoded the way a browser writes its Referer.
+QString RefererFor(const QString &referrer, const QString &address)
+{
+    const QByteArray utf8 = (referrer.isEmpty() ? InetDownloader::SiteRoot(address) : referrer).toUtf8();
+    QString value;
+    value.reserve(utf8.size());
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte > 0x20 && byte < 0x7F)
+            value += QLatin1Char(c);
+        else
+            value += QLatin1Char('%') + QString::number(byte, 16).rightJustified(2, QLatin1Char('0')).toUpper();
+    }
+    return value;
+}
+
+} // namespace
+
+InetDownloader::InetDownloader(DownloadSession &session, QObject *parent)
+    : QObject(parent)
+    , m_session(session)
+{
+    m_ticker.setInterval(1000);
+    connect(&m_ticker, &QTimer::timeout, this, &InetDownloader::stallTick);
+}
+
+InetDownloader::~InetDownloader()
+{
+    if (m_reply) {
+        m_reply->disconnect(this);
+        m_reply->abort();
+        delete m_reply;
+    }
+    if (m_file)
+        m_file->discard();
+}
+
+bool InetDownloader::isExecuting() const
+{
+    return m_phase != Phase::Idle;
+}
+
+void InetDownloader::start(int rowIndex)
+{
+    DownloadListModel &list = m_session.list();
+    if (m_phase != Phase::Idle || rowIndex < 0 || rowIndex >= list.count()) {
+        // Not a row this engine can take; the caller still hears about it once.
+        QTimer::singleShot(0, this, [this, rowIndex] { emit finished(rowIndex, false); });
+        return;
+    }
+    m_row = rowIndex;
+    m_address = TrimSpaces(选择url(list.at(rowIndex).address));
+    m_headerBlock.clear();
+    m_announced = 0;
+    m_sizeUnknown = false;
+    m_successStatus = false;
+    m_httpOk = false;
+    m_lastLength = 0;
+    m_responseCode = 0;
+    m_responseText.clear();
+    m_cancelPending = false;
+    m_file.reset();
+
+    const double now = Clock::instance().seconds();
+    m_lastGrowth = now;
+    m_requestStart = now;
+    m_session.setTransferBusy(true);
+    m_session.setStatusPanel(2, QStringLiteral("正在下载:") + list.at(rowIndex).name);
+
+    const QString referer = RefererFor(list.at(rowIndex).referrer, m_address);
+    const QUrl url(m_address);
+    m_phase = Phase::Headers;
+    m_ticker.start();
+    if (!IsHttpUrl(url)) {
+        // Nothing to ask: no headers will ever come.
+        m_phase = Phase::Ending;
+        QTimer::singleShot(0, this, [this] {
+            if (abandonIfRowGone())
+                return;
+            m_session.list().setState(m_row, RowState::Failed);
+            endRow(false);
+        });
+        return;
+    }
+    m_reply = SendEngineGet(networkFor(), url, referer);
+    wireStates(m_reply);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, &InetDownloader::onHeaders);
+    connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onReceiveData);
+    connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onReceiveFinished);
+    setState(1);
+}
+
+QNetworkAccessManager &InetDownloader::networkFor()
+{
+    const DownloadOptions &options = m_session.options();
+    QString host = TrimSpaces(options.proxyUrl);
+    if (!options.proxyEnabled || host.isEmpty()) {
+        m_proxyNetwork.reset();
+        return m_session.network();
+    }
+    if (host.contains(QStringLiteral("://")))
+        host = QUrl(host).host();
+    bool numeric = false;
+    const uint port = TrimSpaces(options.proxyPort).toUInt(&numeric);
+    // A proxy without a usable port is asked on the HTTP default.
+    const QNetworkProxy proxy(QNetworkProxy::HttpProxy, host, quint16(numeric && port > 0 && port < 65536 ? port : 80));
+
+    if (!m_proxyNetwork) {
+        m_proxyNetwork = std::make_unique<QNetworkAccessManager>();
+        // Same cookies as every other request (the sign-in carries over);
+        // the session's manager stays the jar's owner.
+        QNetworkCookieJar *jar = m_session.network().cookieJar();
+        QObject *owner = jar->parent();
+        m_proxyNetwork->setCookieJar(jar);
+        jar->setParent(owner);
+    }
+    // Every request of this manager, https included (a CONNECT tunnel to the
+    // address's port, 443 unless it names another), goes through the proxy.
+    m_proxyNetwork->setProxy(proxy);
+    return *m_proxyNetwork;
+}
+
+// Qt tells less than the old control did: 1 when the request is issued (the
+// host lookup is part of it), 3 when a new connection is opened (a reused
+// one skips it), 6 request sent, 7 response arriving, 8 and 12 complete,
+// 11 an error, 9 and 10 when we drop the request ourselves.
+void InetDownloader::wireStates(QNetworkReply *reply)
+{
+    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { setState(3); });
+    connect(reply, &QNetworkReply::requestSent, this, [this] { setState(6); });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this] { setState(7); });
+    connect(reply, &QNetworkReply::errorOccurred, this, [this, reply](QNetworkReply::NetworkError error) {
+        const int status = HttpStatus(*reply);
+        m_responseCode = status ? status : int(error);
+        m_responseText = status ? reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()
+                                : reply->errorString();
+        setState(11);
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        if (reply->error() == QNetworkReply::NoError) {
+            setState(8);
+            setState(12);
+        }
+    });
+}
+
+void InetDownloader::setState(int state)
+{
+    emit stateChanged(state);
+    m_session.setStatusPanel(3, StateText(state, m_responseCode, m_responseText));
+}
+
+void InetDownloader::onHeaders()
+{
+    if (m_phase != Phase::Headers || !m_reply)
+        return;
+    if (abandonIfRowGone())
+        return;
+    QNetworkReply &reply = *m_reply;
+    const int status = HttpStatus(reply);
+    if (status >= 300 && status < 400 && !reply.isFinished() && !reply.rawHeader("Location").isEmpty())
+        return; // a hop that is being followed; the final response comes later
+    DownloadListModel &list = m_session.list();
+    if (status == 0 || RedirectRefused(reply)) {
+        abortReply();
+        list.setState(m_row, RowState::Failed);
+        endRow(false);
+        return;
+    }
+    m_headerBlock = HeaderBlock(reply);
+    m_responseCode = status;
+    m_responseText = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+
+    bool numeric = false;
+    const qint64 length = HeaderValue(reply, "Content-Length").toLongLong(&numeric);
+    m_announced = numeric ? length : 0;
+    const DownloadOptions &options = m_session.options();
+    if (double(m_announced) / kMegabyte > options.maxFileSizeMB) {
+        abortReply();
+        list.modify(m_row, [](DownloadRow &row) { row.progress = kTooBig; });
+        list.setState(m_row, RowState::Done);
+        endRow(true);
+        return;
+    }
+
+    const QStringList typeParts = HeaderValue(reply, "Content-Type").split(QLatin1Char(';'));
+    bool hasCharset = false;
+    if (typeParts.size() > 1) {
+        const QString parameter = TrimSpaces(typeParts.at(1));
+        hasCharset = parameter.left(8).toLower() == QLatin1String("charset=");
+    }
+    QString extension = MimeToExtension(TrimSpaces(typeParts.at(0)));
+    if (extension.isEmpty()) {
+        const QString disposition = 从网络文件Header获取ContentDisposition(m_headerBlock);
+        if (!disposition.isEmpty()) {
+            QString dispositionType;
+            从下载头信息ContentDisposition获取文件名(disposition, dispositionType);
+            extension = dispositionType;
+        }
+    }
+    if (extension.isEmpty() && hasCharset)
+        extension = QStringLiteral("htm");
+    const QString firstLine = m_headerBlock.section(QStringLiteral("\r\n"), 0, 0);
+    m_successStatus = firstLine.contains(QLatin1String("200")) && firstLine.contains(QLatin1String("ok"), Qt::CaseInsensitive);
+    m_httpOk = status >= 200 && status < 300;
+
+    // The save path.
+    QString savePath;
+    bool folderMade = true;
+    list.modify(m_row, [&](DownloadRow &row) {
+        row.name = SanitizeFileName(row.name);
+        QString folder = CreateFolderPath(row.folder);
+        folderMade = !folder.isEmpty();
+        if (!folder.endsWith(QLatin1Char('/')))
+            folder += QLatin1Char('/');
+        row.folder = folder;
+        if (!extension.isEmpty())
+            row.type = extension;
+        if (options.duplicateMode == QStringLiteral("重命名")) {
+            QString chosen;
+            savePath = 重命名保存路径(row.folder, row.name, row.type, chosen, options.duplicateMode);
+            row.name = chosen;
+        } else {
+            savePath = RowFilePath(row);
+        }
+    });
+    const DownloadRow &row = list.at(m_row);
+    // Whatever the name turned into, the file goes into the row's folder.
+    const bool insideFolder = folderMade
+        && QDir::cleanPath(QFileInfo(savePath).absolutePath()) == QDir::cleanPath(QFileInfo(row.folder + QLatin1Char('x')).absolutePath());
+    if (!insideFolder) {
+        abortReply();
+        list.modify(m_row, [](DownloadRow &r) { r.size = kTransferFailed; });
+        list.setState(m_row, RowState::Failed);
+        endRow(false);
+        return;
+    }
+    m_file = std::make_unique<TransferFile>(savePath);
+    const QFileInfo existing(savePath);
+    if (existing.exists() || existing.isSymLink()) {
+        if (!m_file->canReplaceTarget()) {
+            abortReply();
+            const QString length = QString::number(existing.isFile() ? existing.size() : 0);
+            list.modify(m_row, [&](DownloadRow &r) {
+                r.size = length;
+                r.received = length;
+                r.progress = kCannotReplace;
+            });
+            list.setState(m_row, RowState::Failed);
+            endRow(false);
+            return;
+        }
+        if (!m_httpOk) {
+            // An error answer never takes the place of a file the user has.
+            abortReply();
+            list.modify(m_row, [](DownloadRow &r) { r.size = kTransferFailed; });
+            list.setState(m_row, RowState::Failed);
+            endRow(false);
+            return;
+        }
+    }
+
+    if (m_announced > 0 || m_successStatus) {
+        m_sizeUnknown = m_announced <= 0;
+        const QString size = m_sizeUnknown ? kUnknownSize : QString::number(m_announced);
+        list.modify(m_row, [&](DownloadRow &r) {
+            r.size = size;
+            r.received = QStringLiteral("0");
+        });
+        if (!m_file->reserve() || !m_file->open()) {
+            abortReply();
+            list.modify(m_row, [](DownloadRow &r) { r.size = kTransferFailed; });
+            list.setState(m_row, RowState::Failed);
+            endRow(false);
+            return;
+        }
+        m_phase = Phase::Receiving;
+        onReceiveData();
+        if (m_phase == Phase::Receiving && m_reply && m_reply->isFinished())
+            onReceiveFinished();
+        return;
+    }
+    startWholeFetch();
+}
+
+bool InetDownloader::writeAvailable()
+{
+    if (!m_file->appendFrom(*m_reply))
+        return false;
+    const qint64 length = m_file->size();
+    if (length > m_lastLength) {
+        m_lastLength = length;
+        m_lastGrowth = Clock::instance().seconds();
+    }
+    return true;
+}
+
+void InetDownloader::onReceiveData()
+{
+    if (m_phase != Phase::Receiving || !m_reply)
+        return;
+    if (abandonIfRowGone())
+        return;
+    DownloadListModel &list = m_session.list();
+    if (!writeAvailable()) {
+        endStalled();
+        return;
+    }
+    const qint64 length = m_file->size();
+    const qint64 announced = m_announced;
+    list.modify(m_row, [&](DownloadRow &row) {
+        row.received = QString::number(length);
+        if (announced > 0)
+            row.progress = QString::number(length * 100 / announced) + QLatin1Char('%');
+    });
+    if (!m_session.transferBusy()) {
+        afterCancel();
+        return;
+    }
+    // With a size announced, Qt ends the reply once it is all there.
+    if (announced > 0)
+        return;
+    if (double(length) / kMegabyte > m_session.options().maxFileSizeMB) {
+        abortReply();
+        // What arrived stays as the row's file, unless an older file is there.
+        if (!m_file->targetExisted())
+            m_file->commit();
+        m_file->discard();
+        list.modify(m_row, [](DownloadRow &row) { row.progress = kTooBig; });
+        list.setState(m_row, RowState::Done);
+        endRow(true);
+    }
+}
+
+void InetDownloader::onReceiveFinished()
+{
+    if (m_phase == Phase::Headers) {
+        onHeaders();
+        return;
+    }
+    if (m_phase != Phase::Receiving || !m_reply)
+        return;
+    if (abandonIfRowGone())
+        return;
+    if (!writeAvailable()) {
+        endStalled();
+        return;
+    }
+    const qint64 length = m_file->size();
+    // A body that ended short or on a broken connection can never grow any
+    // more: the same end as a stall, without waiting two minutes for it.
+    if ((m_announced > 0 && length < m_announced) || (m_announced <= 0 && TransportFailed(*m_reply))) {
+        endStalled();
+        return;
+    }
+    abortReply();
+    DownloadListModel &list = m_session.list();
+    // A page sent with a type that names the document (a lying server) never
+    // takes the place of the document the user has.
+    if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
+        list.modify(m_row, [](DownloadRow &row) { row.size = kTransferFailed; });
+        list.setState(m_row, RowState::Failed);
+        endRow(false);
+        return;
+    }
+    const bool sizeUnknown = m_sizeUnknown;
+    list.modify(m_row, [&](DownloadRow &row) {
+        bool numeric = false;
+        row.received.toLongLong(&numeric);
+        if (numeric && sizeUnknown && row.size == kUnknownSize) {
+            row.size = row.received;
+            row.progress = QStringLiteral("100%");
+        }
+    });
+    list.setState(m_row, RowState::Done);
+    CorrectRowFileType(list, m_row);
+    endRow(true);
+}
+
+void InetDownloader::startWholeFetch()
+{
+    DownloadListModel &list = m_session.list();
+    list.modify(m_row, [](DownloadRow &row) { row.size = kUnknownSize; });
+    abortReply();
+    if (!m_file->reserve() || !m_file->open()) {
+        list.clearTexts(m_row);
+        list.setState(m_row, RowState::Failed);
+        CorrectRowFileType(list, m_row);
+        endRow(false);
+        return;
+    }
+    m_phase = Phase::Fetching;
+    m_lastGrowth = Clock::instance().seconds();
+    m_lastLength = 0;
+    m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(list.at(m_row).referrer, m_address));
+    wireStates(m_reply);
+    connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onFetchData);
+    connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onFetchFinished);
+    setState(1);
+}
+
+void InetDownloader::onFetchData()
+{
+    if (m_phase != Phase::Fetching || !m_reply)
+        return;
+    if (abandonIfRowGone())
+        return;
+    if (!writeAvailable()) {
+        endStalled();
+        return;
+    }
+    if (!m_session.transferBusy()) {
+        afterCancel();
+        return;
+    }
+    // The fetch has no announced size to stop at; the maximum still holds.
+    if (double(m_file->size()) / kMegabyte > m_session.options().maxFileSizeMB) {
+        abortReply();
+        if (!m_file->targetExisted())
+            m_file->commit();
+        m_file->discard();
+        DownloadListModel &list = m_session.list();
+        list.modify(m_row, [](DownloadRow &row) { row.progress = kTooBig; });
+        list.setState(m_row, RowState::Done);
+        endRow(true);
+    }
+}
+
+void InetDownloader::onFetchFinished()
+{
+    if (m_phase != Phase::Fetching || !m_reply)
+        return;
+    if (abandonIfRowGone())
+        return;
+    const bool written = writeAvailable();
+    const qint64 length = m_file->size();
+    const qint64 announced = AnnouncedLength(*m_reply);
+    const bool whole = written && (announced >= 0 ? length >= announced : !TransportFailed(*m_reply));
+    abortReply();
+    DownloadListModel &list = m_session.list();
+    bool result = false;
+    if (whole && length >= 2 && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
+        const QString text = QString::number(length);
+        list.modify(m_row, [&](DownloadRow &row) {
+            row.size = text;
+            row.received = text;
+            row.progress = QStringLiteral("100%");
+        });
+        list.setState(m_row, RowState::Done);
+        result = true;
+    } else {
+        m_file->discard();
+        list.clearTexts(m_row);
+        list.setState(m_row, RowState::Failed);
+    }
+    CorrectRowFileType(list, m_row);
+    endRow(result);
+}
+
+void InetDownloader::cancel()
+{
+    abortReply();
+    if (m_phase == Phase::Idle || m_phase == Phase::Ending || m_cancelPending)
+        return;
+    // The stop command clears TransferBusy right after cancelling; decide
+    // once it has finished.
+    m_cancelPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_cancelPending = false;
+        afterCancel();
+    });
+}
+
+void InetDownloader::afterCancel()
+{
+    if (m_phase == Phase::Idle || m_phase == Phase::Ending || abandonIfRowGone())
+        return;
+    DownloadListModel &list = m_session.list();
+    switch (m_phase) {
+    case Phase::Headers:
+        abortReply();
+        list.setState(m_row, RowState::Failed);
+        endRow(false);
+        break;
+    case Phase::Receiving:
+    case Phase::Fetching:
+        if (m_session.transferBusy()) {
+            endStalled(); // the request is gone; nothing more can arrive
+            break;
+        }
+        abortReply();
+        m_file->discard();
+        list.modify(m_row, [](DownloadRow &row) { row.size = kTransferCancelled; });
+        list.setState(m_row, RowState::Failed);
+        endRow(false);
+        break;
+    case Phase::Idle:
+    case Phase::Ending:
+        break;
+    }
+}
+
+void InetDownloader::stallTick()
+{
+    if (m_phase == Phase::Idle || m_phase == Phase::Ending || abandonIfRowGone())
+        return;
+    const double now = Clock::instance().seconds();
+    switch (m_phase) {
+    case Phase::Headers:
+        if (now - m_requestStart >= kHeaderWaitSeconds) {
+            abortReply();
+            m_session.list().setState(m_row, RowState::Failed);
+            endRow(false);
+        }
+        break;
+    case Phase::Receiving:
+    case Phase::Fetching:
+        if (!m_session.transferBusy())
+            afterCancel();
+        else if (now - m_lastGrowth > kStallSeconds)
+            endStalled();
+        break;
+    case Phase::Idle:
+    case Phase::Ending:
+        break;
+    }
+}
+
+// The list was emptied under a running transfer: nothing to write into.
+bool InetDownloader::abandonIfRowGone()
+{
+    if (m_row >= 0 && m_row < m_session.list().count())
+        return false;
+    m_ticker.stop();
+    abortReply();
+    if (m_file) {
+        m_file->discard();
+        m_file.reset();
+    }
+    m_phase = Phase::Idle;
+    emit finished(m_row, false);
+    return true;
+}
+
+void InetDownloader::endStalled()
+{
+    abortReply();
+    if (m_file)
+        m_file->discard();
+    DownloadListModel &list = m_session.list();
+    list.modify(m_row, [](DownloadRow &row) { row.size = kTransferFailed; });
+    list.setState(m_row, RowState::Failed);
+    endRow(false);
+}
+
+void InetDownloader::endRow(bool result)
+{
+    if (abandonIfRowGone())
+        return;
+    m_phase = Phase::Ending;
+    m_ticker.stop();
+    abortReply();
+    if (m_file) {
+        m_file->discard();
+        m_file.reset();
+    }
+    const DownloadRow &row = m_session.list().at(m_row);
+    m_session.setStatusPanel(2, QStringLiteral("完成下载:") + row.name);
+    m_session.markFinished();
+    const bool webPage = IsWebPageType(row.type);
+    const bool failed = row.state == RowState::Failed;
+    const DownloadOptions &options = m_session.options();
+    if (options.soundPrompt) {
+        if (webPage)
+            PlaySoundResource(101);
+        if (failed)
+            PlaySoundResource(103);
+    }
+    // The automatic sign-in of the sign-in panel answers a page that came
+    // instead of the document.
+    if (options.autoLogin && webPage)
+        m_session.runSiteLogin(false);
+    const int rowIndex = m_row;
+    m_phase = Phase::Idle;
+    emit finished(rowIndex, result);
+}
+
+void InetDownloader::abortReply()
+{
+    if (!m_reply)
+        return;
+    QNetworkReply *reply = m_reply;
+    m_reply = nullptr;
+    reply->disconnect(this);
+    if (!reply->isFinished()) {
+        setState(9);
+        reply->abort();
+        setState(10);
+    }
+    reply->deleteLater();
+}
+
+QString InetDownloader::SiteRoot(const QString &address)
+{
+    const qsizetype scheme = address.indexOf(QStringLiteral("://"));
+    if (scheme >= 0) {
+        const qsizetype slash = address.indexOf(QLatin1Char('/'), scheme + 3);
+        return slash < 0 ? address : address.left(slash);
+    }
+    const qsizetype slash = address.indexOf(QLatin1Char('/'));
+    return slash >= 3 ? address.left(slash) : address;
+}
+
+QString InetDownloader::StateText(int state, int responseCode, const QString &responseText)
+{
+    switch (state) {
+    case 0: return QStringLiteral("0 无状态可报告。");
+    case 1: return QStringLiteral("1 正在查询所指定的主机的 IP 地址...");
+    case 2: return QStringLiteral("2 已成功地找到所指定的主机的 IP 地址。");
+    case 3: return QStringLiteral("3 正在与主机连接...");
+    case 4: return QStringLiteral("4 已与主机连接成功。");
+    case 5: return QStringLiteral("5 正在向主机发送请求...");
+    case 6: return QStringLiteral("6 发送请求已成功。");
+    case 7: return QStringLiteral("7 正在接收主机的响应...");
+    case 8: return QStringLiteral("8 已成功地接收到主机的响应。");
+    case 9: return QStringLiteral("9 正在解除与主机的连接...");
+    case 10: return QStringLiteral("10 已成功地与主机解除了连接。");
+    case 11:
+        return QStringLiteral("11 与主机通讯时出现了错误:") + QString::number(responseCode) + QLatin1Char(':') + responseText;
+    case 12: return QStringLiteral("12 该请求已经完成，并且所有数据均已接收到。");
+    default: return QString::number(responseCode) + QLatin1Char(':') + responseText;
+    }
+}

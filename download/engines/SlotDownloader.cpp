@@ -1,0 +1,275 @@
+#include "download/engines/SlotDownloader.h"
+
+#include "common/TextCodec.h"
+#include "download/engines/EngineRequest.h"
+#include "download/engines/TransferFile.h"
+#include "platform/Clock.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrl>
+
+#include <cmath>
+
+namespace {
+
+const QString kTimedOut = QStringLiteral("超时");
+const QString kCannotDownload = QStringLiteral("无法下载");
+
+// Addresses copied out of page markup keep their HTML entity for "&".
+QString CleanAddress(const QString &url)
+{
+    QString address = url;
+    address.replace(QStringLiteral("&amp;"), QStringLiteral("&"), Qt::CaseInsensitive);
+    return TrimSpaces(address);
+}
+
+bool SuccessStatus(const QNetworkReply &reply)
+{
+    const int status = HttpStatus(reply);
+    return status >= 200 && status < 300;
+}
+
+} // namespace
+
+SlotDownloader::SlotDownloader(QNetworkAccessManager &network, QObject *parent)
+    : QObject(parent)
+    , m_network(network)
+{
+    m_watchdog.setInterval(1000);
+    connect(&m_watchdog, &QTimer::timeout, this, &SlotDownloader::watchdogTick);
+}
+
+SlotDownloader::~SlotDownloader()
+{
+    m_watchdog.stop();
+    dropReply(m_reply);
+    dropReply(m_fallback);
+    if (m_file)
+        m_file->discard();
+}
+
+void SlotDownloader::BeginDownload(const QString &url, const QString &saveFile, const QString &ref)
+{
+    Q_UNUSED(ref)
+    m_saveFile = saveFile;
+    m_file = std::make_unique<TransferFile>(saveFile);
+    // From here on the name is taken for any other row's save path.
+    const bool reserved = m_file->reserve();
+    m_startTime = Clock::instance().seconds();
+    m_watchdog.start();
+    m_address = CleanAddress(url);
+
+    const QUrl target(m_address);
+    // Only http and https are fetched (never a local file or another
+    // protocol), and an existing file we may not replace is left alone.
+    if (!reserved || !IsHttpUrl(target) || !m_file->canReplaceTarget() || !m_file->open()) {
+        QTimer::singleShot(0, this, [this] { fail(kCannotDownload); });
+        return;
+    }
+    m_reply = SendEngineGet(m_network, target);
+    connect(m_reply, &QNetworkReply::readyRead, this, &SlotDownloader::onReadyRead);
+    connect(m_reply, &QNetworkReply::finished, this, &SlotDownloader::onFinished);
+}
+
+void SlotDownloader::CancelAsyncRead()
+{
+    dropReply(m_reply);
+}
+
+void SlotDownloader::watchdogTick()
+{
+    if (m_ended || !m_watchdog.isActive())
+        return;
+    const double now = Clock::instance().seconds();
+    if (m_received == m_seen) {
+        if (std::fabs(now - m_startTime) >= 300) {
+            CancelAsyncRead();
+            fail(kTimedOut);
+        }
+        return;
+    }
+    m_seen = m_received;
+    m_startTime = now;
+}
+
+void SlotDownloader::setMaximumBytes(qint64 bytes)
+{
+    m_maxBytes = bytes;
+}
+
+QString SlotDownloader::saveFile() const
+{
+    return m_saveFile;
+}
+
+QString SlotDownloader::address() const
+{
+    return m_address;
+}
+
+// Progress is counted here, per chunk written, rather than taken from Qt's
+// downloadProgress: that one is throttled and can hold back the last chunk
+// before a pause, which the watchdog would then never see.
+void SlotDownloader::onReadyRead()
+{
+    if (!m_reply || m_ended)
+        return;
+    if (!m_file->appendFrom(*m_reply)) {
+        fail(kCannotDownload);
+        return;
+    }
+    const int status = HttpStatus(*m_reply);
+    const qint64 total = AnnouncedLength(*m_reply);
+    if (total <= 0 && stoppedOversize())
+        return;
+    if (total <= 0 || (status >= 300 && status < 400))
+        return; // no total (or a redirect's own body): nothing to report
+    m_received = m_file->size();
+    m_total = total;
+    emit DownloadProgress(m_received, total, m_saveFile);
+}
+
+void SlotDownloader::onFinished()
+{
+    if (m_ended || !m_reply)
+        return;
+    QNetworkReply &reply = *m_reply;
+    if (!m_file->appendFrom(reply)) {
+        fail(kCannotDownload);
+        return;
+    }
+    const qint64 received = m_file->size();
+    const qint64 total = AnnouncedLength(reply);
+    if (total < 1 || received < 1) {
+        startFallback();
+        return;
+    }
+    const bool success = SuccessStatus(reply);
+    dropReply(m_reply);
+    if (m_file->targetExisted()) {
+        // The older file goes only for a complete copy the server vouched for,
+        // and never for a sign-in or error page that came with a success status.
+        if (!success) {
+            fail(kCannotDownload);
+            return;
+        }
+        if (received >= total) {
+            if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
+                fail(kCannotDownload);
+                return;
+            }
+        } else {
+            m_file->discard();
+        }
+    } else if (!m_file->commit()) {
+        // A short body on a new name stays on disk as the row's file.
+        fail(kCannotDownload);
+        return;
+    }
+    m_ended = true;
+    m_watchdog.stop();
+    emit DownloadComplete(received, total, m_saveFile);
+}
+
+void SlotDownloader::startFallback()
+{
+    dropReply(m_reply);
+    dropReply(m_fallback);
+    if (!m_file->open()) {
+        fail(kCannotDownload);
+        return;
+    }
+    m_fallback = SendEngineGet(m_network, QUrl(m_address));
+    connect(m_fallback, &QNetworkReply::readyRead, this, &SlotDownloader::onFallbackReadyRead);
+    connect(m_fallback, &QNetworkReply::finished, this, &SlotDownloader::onFallbackFinished);
+}
+
+void SlotDownloader::onFallbackReadyRead()
+{
+    if (!m_fallback || m_ended)
+        return;
+    if (!m_file->appendFrom(*m_fallback))
+        fail(kCannotDownload);
+    else
+        stoppedOversize();
+}
+
+// A body without a total cannot be judged by its announced size; it is
+// judged by what has arrived instead.
+bool SlotDownloader::stoppedOversize()
+{
+    if (m_maxBytes < 0 || m_file->size() <= m_maxBytes)
+        return false;
+    QPointer<SlotDownloader> self(this);
+    emit DownloadProgress(m_file->size(), m_file->size(), m_saveFile);
+    if (self && !m_ended) {
+        dropReply(m_reply);
+        fail(kCannotDownload);
+    }
+    return true;
+}
+
+void SlotDownloader::onFallbackFinished()
+{
+    if (m_ended || !m_fallback)
+        return;
+    QNetworkReply &reply = *m_fallback;
+    if (!m_file->appendFrom(reply)) {
+        fail(kCannotDownload);
+        return;
+    }
+    const qint64 length = m_file->size();
+    const qint64 announced = AnnouncedLength(reply);
+    const bool whole = announced >= 0 ? length >= announced : !TransportFailed(reply);
+    const bool success = SuccessStatus(reply);
+    dropReply(m_fallback);
+    if (length < 2) {
+        fail(kCannotDownload);
+        return;
+    }
+    qint64 total = length;
+    if (!whole) {
+        // A cut-off copy is never reported as complete; on a new name it
+        // stays as the row's (short) file when its full size is known.
+        if (m_file->targetExisted() || announced <= 0) {
+            fail(kCannotDownload);
+            return;
+        }
+        total = announced;
+    } else if (m_file->targetExisted() && (!success || m_file->pageWouldReplaceDocument())) {
+        fail(kCannotDownload);
+        return;
+    }
+    if (!m_file->commit()) {
+        fail(kCannotDownload);
+        return;
+    }
+    m_ended = true;
+    m_watchdog.stop();
+    emit DownloadComplete(length, total, m_saveFile);
+}
+
+void SlotDownloader::fail(const QString &missCode)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    m_watchdog.stop();
+    dropReply(m_reply);
+    dropReply(m_fallback);
+    if (m_file)
+        m_file->discard();
+    emit DownloadError(missCode, m_saveFile);
+}
+
+void SlotDownloader::dropReply(QPointer<QNetworkReply> &reply)
+{
+    if (!reply)
+        return;
+    QNetworkReply *doomed = reply;
+    reply = nullptr;
+    doomed->disconnect(this);
+    doomed->abort();
+    doomed->deleteLater();
+}

@@ -1,0 +1,509 @@
+#include "download/scheduler/DownloadScheduler.h"
+
+#include "common/Paths.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadRow.h"
+#include "download/core/DownloadSession.h"
+#include "download/core/FileTypes.h"
+#include "download/core/SaveNames.h"
+#include "download/engines/InetDownloader.h"
+#include "download/engines/SlotDownloader.h"
+#include "platform/Clock.h"
+#include "platform/SoundPlayer.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QLatin1Char kSlash('/');
+
+bool isPageType(const QString &type, bool withXml)
+{
+    const QString t = type.toLower();
+    return t == QLatin1String("htm") || t == QLatin1String("html") || (withXml && t == QLatin1String("xml"));
+}
+
+void deleteRowFile(const DownloadRow &row)
+{
+    const QString path = RowFilePath(row);
+    if (FileExists(path))
+        QFile::remove(path); // a failure is ignored: the row is reset all the same
+}
+
+} // namespace
+
+DownloadScheduler::DownloadScheduler(DownloadSession &session, QObject *parent)
+    : QObject(parent)
+    , m_session(session)
+    , m_inet(new InetDownloader(session, this))
+{
+    m_slotRow.fill(-1);
+    redownloadFailedRows = [this] { RedownloadFailedRows(m_session.list()); };
+    redownloadPageRows = [this] { RedownloadPageRows(m_session.list()); };
+
+    connect(m_inet, &InetDownloader::finished, this, &DownloadScheduler::onInetFinished);
+
+    m_timerDown.setInterval(1000);
+    m_timer1.setInterval(1000);
+    connect(&m_timerDown, &QTimer::timeout, this, &DownloadScheduler::schedulerTick);
+    connect(&m_timer1, &QTimer::timeout, this, &DownloadScheduler::housekeepingTick);
+    m_timer1.start();
+}
+
+DownloadScheduler::~DownloadScheduler()
+{
+    // Unloading every slot here, before QObject's child cleanup, keeps their
+    // last signals from reaching a half-destroyed scheduler.
+    for (int k = 1; k <= kMaxSlots; ++k)
+        unloadSlot(k, true);
+}
+
+void DownloadScheduler::setManualTicks(bool manual)
+{
+    m_manualTicks = manual;
+    if (manual) {
+        m_timerDown.stop();
+        m_timer1.stop();
+    } else {
+        m_timer1.start();
+        if (m_tickOn)
+            m_timerDown.start();
+    }
+}
+
+void DownloadScheduler::setTickOn(bool on)
+{
+    if (m_tickOn == on)
+        return;
+    m_tickOn = on;
+    if (!m_manualTicks) {
+        if (on)
+            m_timerDown.start();
+        else
+            m_timerDown.stop();
+    }
+    emit schedulerTickChanged(on);
+}
+
+void DownloadScheduler::setStartEnabled(bool enabled)
+{
+    if (m_startEnabled == enabled)
+        return;
+    m_startEnabled = enabled;
+    emit startEnabledChanged(enabled);
+}
+
+void DownloadScheduler::setIndicator(bool visible)
+{
+    if (m_indicator == visible)
+        return;
+    m_indicator = visible;
+    emit runningIndicatorChanged(visible);
+}
+
+void DownloadScheduler::start()
+{
+    setTickOn(true);
+}
+
+void DownloadScheduler::stop()
+{
+    DownloadOptions &options = m_session.options();
+    options.autoStart = false;
+    options.autoRedownload = false;
+    emit automaticOptionsCleared();
+
+    m_inet->cancel();
+    setTickOn(false);
+    m_session.setTransferBusy(false);
+    m_inet->cancel();
+
+    for (int k = 1; k <= kMaxSlots; ++k)
+        unloadSlot(k, true);
+
+    DownloadListModel &list = m_session.list();
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.at(i).state == RowState::Downloading)
+            list.setState(i, RowState::Failed);
+    }
+    m_session.setTransferBusy(false);
+}
+
+void DownloadScheduler::switchMethod()
+{
+    DownloadOptions &options = m_session.options();
+    options.method = options.method == 2 ? 1 : 2;
+    options.threadCount = 1;
+    emit methodChanged(options.method, options.threadCount);
+}
+
+void DownloadScheduler::schedulerTick()
+{
+    DownloadListModel &list = m_session.list();
+    if (list.count() == 0) {
+        setTickOn(false);
+        return;
+    }
+    // Measured from the end of the last download, so the interval separates
+    // an end from the next start, not two starts.
+    const double d = std::fabs(m_session.lastFinishTime() - Clock::instance().seconds());
+    if (!(d > double(m_session.options().intervalSeconds)))
+        return;
+    if (m_session.options().method == 1)
+        startMethod1();
+    else
+        startMethod2();
+}
+
+void DownloadScheduler::startMethod1()
+{
+    if (m_session.transferBusy())
+        return;
+    DownloadListModel &list = m_session.list();
+    int taken = -1;
+    for (int i = 0; i < list.count() && taken < 0; ++i) {
+        if (list.at(i).state != RowState::Waiting)
+            continue;
+        list.modify(i, [](DownloadRow &row) {
+            row.name = SanitizeFileName(row.name);
+            if (!row.folder.endsWith(kSlash))
+                row.folder += kSlash;
+        });
+        if (确定是需要下载(i))
+            taken = i;
+    }
+    if (taken < 0)
+        return;
+    list.setState(taken, RowState::Downloading);
+    m_session.locateRow(taken);
+    list.clearTexts(taken);
+    m_slotRow[1] = taken;
+    Inet下载当前文件(taken);
+}
+
+void DownloadScheduler::startMethod2()
+{
+    DownloadListModel &list = m_session.list();
+    const int n = std::clamp(m_session.options().threadCount, 1, kMaxSlots);
+    for (int s = 1; s <= n; ++s) {
+        if (slotLoaded(s))
+            continue;
+        int taken = -1;
+        for (int i = 0; i < list.count() && taken < 0; ++i) {
+            if (list.at(i).state != RowState::Waiting)
+                continue;
+            QString folder = CreateFolderPath(list.at(i).folder);
+            if (folder.isEmpty()) {
+                // A folder that cannot be made to exist fails the row: the
+                // document must not land in the root folder instead, where
+                // the user would never look for it.
+                list.modify(i, [](DownloadRow &row) {
+                    row.state = RowState::Failed;
+                    row.size = QStringLiteral("下载失败");
+                });
+                continue;
+            }
+            if (!folder.endsWith(kSlash))
+                folder += kSlash;
+            list.modify(i, [&folder](DownloadRow &row) {
+                row.name = SanitizeFileName(row.name);
+                row.folder = folder;
+            });
+            if (确定是需要下载(i))
+                taken = i;
+        }
+        if (taken < 0)
+            continue;
+        list.setState(taken, RowState::Downloading);
+        m_session.locateRow(taken);
+        const DownloadRow &row = list.at(taken);
+        QString baseName;
+        const QString savePath =
+            重命名保存路径(row.folder, row.name, row.type, baseName, m_session.options().duplicateMode);
+        list.modify(taken, [&baseName](DownloadRow &r) { r.name = baseName; });
+        m_slotRow[s] = taken;
+        多线程下载(s, taken, 选择url(list.at(taken).address), savePath);
+    }
+}
+
+bool DownloadScheduler::确定是需要下载(int li)
+{
+    DownloadListModel &list = m_session.list();
+    const DownloadRow &row = list.at(li);
+    // The row's own file, as 重命名保存路径 names it: no dot without a type.
+    QString path = row.folder;
+    if (!path.endsWith(kSlash))
+        path += kSlash;
+    path += row.name;
+    if (!row.type.isEmpty())
+        path += QLatin1Char('.') + row.type;
+    if (FileExists(path) && m_session.options().duplicateMode == u"跳过") {
+        const QString length = QString::number(QFileInfo(path).size());
+        list.modify(li, [&length](DownloadRow &r) {
+            r.state = RowState::Done;
+            r.size = length;
+            r.received = length;
+            r.progress = QStringLiteral("已存在，跳过");
+        });
+        return false;
+    }
+    return true;
+}
+
+void DownloadScheduler::多线程下载(int Index, int 序号, const QString &网址, const QString &保存文件路径)
+{
+    DownloadListModel &list = m_session.list();
+    if (Index < 1 || Index > kMaxSlots || 序号 < 0 || 序号 >= list.count())
+        return;
+    unloadSlot(Index, true);
+    auto *slot = new SlotDownloader(m_session.network(), this);
+    m_slots[Index] = slot;
+    // A body without an announced total is held to the maximum size too.
+    slot->setMaximumBytes(qint64(m_session.options().maxFileSizeMB * 1024.0 * 1024.0));
+    connect(slot, &SlotDownloader::DownloadProgress, this,
+            [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadProgress(Index, cur, max, file); });
+    connect(slot, &SlotDownloader::DownloadComplete, this,
+            [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadComplete(Index, cur, max, file); });
+    connect(slot, &SlotDownloader::DownloadError, this,
+            [this, Index](const QString &code, const QString &file) { onDownloadError(Index, code, file); });
+
+    m_session.setTransferBusy(true);
+    list.setState(序号, RowState::Downloading);
+    m_session.locateRow(序号);
+    list.clearTexts(序号);
+    slot->BeginDownload(网址, 保存文件路径, list.at(序号).referrer);
+}
+
+void DownloadScheduler::Inet下载当前文件(int li)
+{
+    if (m_inet->isExecuting() || m_session.transferBusy()) {
+        m_session.list().modify(li, [](DownloadRow &row) {
+            row.state = RowState::Waiting;
+            row.size = QStringLiteral("等待重新下载");
+        });
+        return;
+    }
+    m_session.setTransferBusy(true);
+    m_inet->start(li);
+}
+
+void DownloadScheduler::onInetFinished(int, bool)
+{
+    m_session.setTransferBusy(false);
+}
+
+int DownloadScheduler::CountSlotInstances() const
+{
+    return 1 + int(std::count_if(m_slots.begin() + 1, m_slots.end(), [](SlotDownloader *s) { return s != nullptr; }));
+}
+
+bool DownloadScheduler::slotLoaded(int k) const
+{
+    return k >= 1 && k <= kMaxSlots && m_slots[k] != nullptr;
+}
+
+SlotDownloader *DownloadScheduler::slotInstance(int k) const
+{
+    return slotLoaded(k) ? m_slots[k] : nullptr;
+}
+
+int DownloadScheduler::slotRow(int k) const
+{
+    return (k >= 0 && k < int(m_slotRow.size())) ? m_slotRow[k] : -1;
+}
+
+void DownloadScheduler::unloadSlot(int k, bool now)
+{
+    SlotDownloader *slot = m_slots[k];
+    if (!slot)
+        return;
+    m_slots[k] = nullptr;
+    // Whatever the slot still says while it goes is about a row it no
+    // longer owns.
+    disconnect(slot, nullptr, this, nullptr);
+    if (now) {
+        delete slot;
+        return;
+    }
+    // We may be inside one of its own signals, so it goes later; its
+    // transfer goes now, or a document skipped as too big could still
+    // arrive in full before the deletion.
+    slot->CancelAsyncRead();
+    slot->deleteLater();
+}
+
+int DownloadScheduler::rowOfSlot(int Index) const
+{
+    if (Index < 1 || Index > kMaxSlots)
+        return -1;
+    const int row = m_slotRow[Index];
+    return (row >= 0 && row < m_session.list().count()) ? row : -1;
+}
+
+void DownloadScheduler::writeSizes(int row, qint64 CurBytes, qint64 MaxBytes)
+{
+    const QString progress = QString::number(CurBytes * 100 / MaxBytes) + QLatin1Char('%');
+    m_session.list().modify(row, [&](DownloadRow &r) {
+        r.size = QString::number(MaxBytes);
+        r.received = QString::number(CurBytes);
+        r.progress = progress;
+    });
+}
+
+void DownloadScheduler::playIfPrompted(int soundId) const
+{
+    if (m_session.options().soundPrompt)
+        PlaySoundResource(soundId);
+}
+
+void DownloadScheduler::onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &)
+{
+    const int row = rowOfSlot(Index);
+    if (row < 0 || !(MaxBytes > 0 && MaxBytes >= CurBytes))
+        return;
+    writeSizes(row, CurBytes, MaxBytes);
+    if (double(MaxBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
+        m_session.list().modify(row, [](DownloadRow &r) {
+            r.state = RowState::Done;
+            r.progress = QStringLiteral("大文件，跳过");
+        });
+        m_session.markFinished();
+        unloadSlot(Index, false);
+    }
+}
+
+void DownloadScheduler::onDownloadComplete(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &)
+{
+    const int row = rowOfSlot(Index);
+    if (row < 0)
+        return;
+    DownloadListModel &list = m_session.list();
+    if (MaxBytes > 0 && MaxBytes >= CurBytes)
+        writeSizes(row, CurBytes, MaxBytes);
+    list.setState(row, list.at(row).progress == QLatin1String("100%") ? RowState::Done : RowState::Failed);
+    unloadSlot(Index, false);
+    CorrectRowFileType(list, row);
+    m_session.setStatusPanel(2, QStringLiteral("完成下载:") + list.at(row).name);
+    const bool page = isPageType(list.at(row).type, false);
+    if (page)
+        playIfPrompted(101);
+    if (list.at(row).state == RowState::Failed)
+        playIfPrompted(103);
+    if (m_session.options().autoLogin && page)
+        m_session.runSiteLogin(false);
+    m_session.markFinished();
+}
+
+void DownloadScheduler::onDownloadError(int Index, const QString &, const QString &)
+{
+    const int row = rowOfSlot(Index);
+    if (row < 0)
+        return;
+    m_session.list().setState(row, RowState::Failed);
+    unloadSlot(Index, false);
+    m_session.markFinished();
+}
+
+void DownloadScheduler::housekeepingTick()
+{
+    DownloadListModel &list = m_session.list();
+    const DownloadOptions &options = m_session.options();
+
+    if (list.检测是否下载列表完毕()) {
+        setStartEnabled(true);
+        if (m_tickOn) {
+            setTickOn(false);
+            playIfPrompted(102);
+        }
+    } else {
+        setStartEnabled(!m_tickOn);
+    }
+
+    setIndicator(m_tickOn);
+
+    if (options.method == 1) {
+        if (!m_inet->isExecuting() && !m_tickOn)
+            m_session.setTransferBusy(false);
+    } else {
+        const int n = std::clamp(options.threadCount, 1, kMaxSlots);
+        for (int k = 1; k <= n; ++k) {
+            if (slotLoaded(k))
+                m_session.setTransferBusy(true);
+        }
+        if (!m_tickOn)
+            m_session.setTransferBusy(false);
+    }
+
+    RefreshCounters();
+
+    if (options.autoStart && list.统计未下载项数目() >= 1)
+        setTickOn(true);
+
+    if (options.autoRedownload && !m_tickOn) {
+        if (options.autoRedownloadKind == 0 || options.autoRedownloadKind == 2) {
+            if (redownloadFailedRows)
+                redownloadFailedRows();
+        }
+        if (options.autoRedownloadKind == 1 || options.autoRedownloadKind == 2) {
+            if (redownloadPageRows)
+                redownloadPageRows();
+        }
+        setTickOn(true);
+    }
+
+    if (options.stopOnErrors && list.CountErrorAndPageRows() >= 5 && m_tickOn) {
+        setTickOn(false);
+        playIfPrompted(102);
+    }
+}
+
+bool DownloadScheduler::downloadStopped() const
+{
+    return CountSlotInstances() <= 1 && !m_inet->isExecuting() && !m_tickOn;
+}
+
+bool DownloadScheduler::isRunning() const
+{
+    return m_tickOn || m_session.transferBusy();
+}
+
+void DownloadScheduler::RefreshCounters()
+{
+    m_session.setStatusPanel(4, m_session.list().counterText());
+}
+
+void DownloadScheduler::RedownloadReset(DownloadListModel &list, int row, bool pageCommand)
+{
+    deleteRowFile(list.at(row));
+    list.modify(row, [pageCommand](DownloadRow &r) {
+        r.state = RowState::Waiting;
+        if (pageCommand || isPageType(r.type, false))
+            r.type = QStringLiteral("xxx");
+        r.size.clear();
+        r.received.clear();
+        r.progress.clear();
+    });
+    deleteRowFile(list.at(row));
+    list.modify(row, [](DownloadRow &r) { r.address = 对调url(r.address); });
+}
+
+void DownloadScheduler::RedownloadFailedRows(DownloadListModel &list)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        if (list.at(i).state == RowState::Failed)
+            RedownloadReset(list, i, false);
+    }
+}
+
+void DownloadScheduler::RedownloadPageRows(DownloadListModel &list)
+{
+    for (int i = 0; i < list.count(); ++i) {
+        const DownloadRow &row = list.at(i);
+        if ((row.state == RowState::Done || row.state == RowState::Failed) && isPageType(row.type, true))
+            RedownloadReset(list, i, true);
+    }
+}

@@ -1,0 +1,29 @@
+#include "harvest/flow/HandOver.h"
+
+#include "common/TextCodec.h"
+#include "download/core/DownloadListModel.h"
+#include "download/core/DownloadSettings.h"
+#include "download/core/SaveNames.h"
+
+bool 加入下载列表(DownloadListModel &list, const QString &url, const QString &标题, const QString &文章类型,
+                  const QString &保存路径, const QString &引用)
+{
+    QString title = 标题;
+    title.remove(u'\r');
+    title.remove(u'\n');
+    title.remove(QChar(0));
+    title = TrimSpaces(title);
+
+    DownloadSettings &settings = DownloadSettings::instance();
+    QString folder = 保存路径;
+    if (folder.isEmpty()) {
+        // DefaultSaveFolder stays empty until the chooser first opens; a row
+        // without a folder would be written to the file-system root.
+        if (settings.defaultSaveFolder().isEmpty())
+            settings.loadDefaultSaveFolder();
+        folder = settings.defaultSaveFolder();
+    }
+    const QString name = SanitizeFileName(settings.keepSourceFileName() ? NameFromUrl(url, true) : title);
+    list.addRow(url, name, 文章类型, folder, 引用);
+    return true;
+}
