@@ -102,6 +102,11 @@ private:
 
 void TestBrowserCache::initTestCase()
 {
+    QVERIFY(m_tmp.isValid());
+    // The real profile lives in a home of its own below the temporary folder,
+    // which is then the profiles root: no other user's cache is touched.
+    QVERIFY(QDir().mkpath(m_tmp.filePath(QStringLiteral("realhome"))));
+    qputenv("HOME", QFile::encodeName(m_tmp.filePath(QStringLiteral("realhome"))));
     QStandardPaths::setTestModeEnabled(true);
     QCoreApplication::setApplicationName(QStringLiteral("litharvest"));
     QVERIFY(m_tmp.isValid());
@@ -476,6 +481,20 @@ void TestBrowserCache::realProfileCache()
     QVERIFY(LoadAndWait(page, QUrl(first)));
     QVERIFY(SpinUntil([&] { return listed(first); }));
     QCOMPARE(portal.requestsTo(QStringLiteral("q=cache&page=1")).size(), 2);
+
+    // All users' caches emptied, this profile's among them: it still caches.
+    QCOMPARE(location.profilesRoot, m_tmp.path() + QLatin1Char('/'));
+    viewer.ListAllUsers();
+    QVERIFY(!viewer.users().isEmpty());
+    for (const CacheUserRow &user : viewer.users())
+        QCOMPARE(user.userName, QStringLiteral("realhome"));
+    QVERIFY(!viewer.rows().isEmpty());
+    viewer.DeleteAll();
+    QVERIFY(CacheEntryFiles(location.cacheFolder).isEmpty());
+    const QString third = portal.url(QStringLiteral("search?q=cache&page=3"));
+    QVERIFY(LoadAndWait(page, QUrl(third)));
+    viewer.GetCacheURLList();
+    QVERIFY(SpinUntil([&] { return listed(third); }));
     delete page;
 }
 
