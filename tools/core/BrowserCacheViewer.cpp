@@ -16,6 +16,14 @@ bool isOrdinaryFile(const QString &path)
     return info.isFile() && !info.isHidden();
 }
 
+// Each position once, first row first: rows are always taken in list order.
+QList<int> inListOrder(QList<int> positions)
+{
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+    return positions;
+}
+
 QString lastComponent(const QString &folder)
 {
     QString f = folder;
@@ -170,9 +178,7 @@ void BrowserCacheViewer::relist()
 
 void BrowserCacheViewer::DeleteRows(const QList<int> &positions)
 {
-    QList<int> sorted = positions;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    const QList<int> sorted = inListOrder(positions);
     for (int i : sorted)
         if (i >= 0 && i < m_rows.size())
             deleteRow(m_rows.at(i));
@@ -192,9 +198,7 @@ void BrowserCacheViewer::DeleteAll()
 
 QStringList BrowserCacheViewer::FilePathsOf(const QList<int> &positions) const
 {
-    QList<int> sorted = positions;
-    std::sort(sorted.begin(), sorted.end());
-    sorted.erase(std::unique(sorted.begin(), sorted.end()), sorted.end());
+    const QList<int> sorted = inListOrder(positions);
     QStringList paths;
     for (int i : sorted)
         if (i >= 0 && i < m_rows.size() && !m_rows.at(i).filePath.isEmpty())
