@@ -222,13 +222,15 @@ void TestCopyMove::runCases_data()
     QTest::addColumn<QString>("source");     // below a/ unless it starts with "Out/"
     QTest::addColumn<QString>("existing");   // a file of that name at the destination, "" none
     QTest::addColumn<int>("targetSecondsApart");
-    QTest::addColumn<QString>("destination"); // folder below the case root
+    QTest::addColumn<QString>("destination"); // folder below the case root; "link" leads to a/
     QTest::addColumn<QStringList>("destinationAfter");
     QTest::addColumn<bool>("sourceKept");
 
     using P = CollisionPolicy;
     QTest::newRow("folder equal but for case") << P::Overwrite << true << "Out/a.pdf" << "" << 0 << "out"
                                                << QStringList{} << true;
+    QTest::newRow("own folder through a link, move") << P::Overwrite << true << "a.pdf" << "" << 0 << "link"
+                                                     << QStringList{"a.pdf"} << true;
     QTest::newRow("policy 1 in move mode") << P::Skip << true << "a.pdf" << "a.pdf" << 0 << "out"
                                            << QStringList{"a.pdf"} << true;
     QTest::newRow("policy 4, one second apart") << P::SameSizeAndTime << false << "a.pdf" << "a.pdf" << 1 << "out"
@@ -258,7 +260,13 @@ void TestCopyMove::runCases()
                                                                    : dir(QStringLiteral("a")) + source);
     QVERIFY(WriteFile(from, "same size"));
     setModified(from, kTime);
-    const QString to = dir(destination);
+    QString to;
+    if (destination == QLatin1String("link")) {
+        QVERIFY(QFile::link(m_root + QStringLiteral("a"), m_root + QStringLiteral("link")));
+        to = m_root + QStringLiteral("link/");
+    } else {
+        to = dir(destination);
+    }
     if (existing.endsWith(QLatin1Char('/'))) {
         QDir().mkpath(to + existing); // a folder in the way: the copy cannot arrive
     } else if (!existing.isEmpty()) {

@@ -60,6 +60,7 @@ void CopyMoveRun::announce()
         emit finished();
         return;
     }
+    emit fileReached(m_index + 1);
     const QString &source = m_files.at(m_index);
     if (IsSameFolder(source, m_destination)) {
         fileDone(Outcome::LeftAlone);

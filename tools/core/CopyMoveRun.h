@@ -52,7 +52,10 @@ public:
     const QList<FileResult> &results() const { return m_results; }
 
 signals:
-    // position counts from 1; targetName is the file name the source gets.
+    // A file's turn has come; position counts from 1.
+    void fileReached(int position);
+    // The file is worked on under this target name (not for a source that
+    // already lives in the destination folder).
     void fileStarted(int position, const QString &targetName);
     void finished();
 

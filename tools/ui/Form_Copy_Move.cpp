@@ -191,10 +191,8 @@ void Form_Copy_Move::执行(bool showMessage)
     auto *run = new CopyMoveRun(m_files, destination, m_opIndex, m_isMove, this);
     run->setChunkBytes(m_chunkBytes);
     m_run = run;
-    connect(run, &CopyMoveRun::fileStarted, this, [this](int position, const QString &name) {
-        m_progressBar1->setValue(position);
-        m_label3->setText(name);
-    });
+    connect(run, &CopyMoveRun::fileReached, m_progressBar1, &QProgressBar::setValue);
+    connect(run, &CopyMoveRun::fileStarted, this, [this](int, const QString &name) { m_label3->setText(name); });
     connect(run, &CopyMoveRun::finished, this, [this, showMessage] { runEnded(showMessage); });
     run->start();
 }
