@@ -71,6 +71,7 @@ private slots:
     void windowLoadsItsSettings();
     void windowRefusals();
     void windowRunAndStop();
+    void windowStopsAndClosesMidRun();
 
 private:
     QString dir(const QString &relative);
@@ -440,6 +441,49 @@ void TestCopyMove::windowRunAndStop()
     QVERIFY(ended.wait(10000));
     QCOMPARE(FilesUnder(out), (QStringList{"1.pdf", "2.pdf", "2[001].pdf", "3.pdf"}));
     QCOMPARE(FilesUnder(a), QStringList{});
+}
+
+void TestCopyMove::windowStopsAndClosesMidRun()
+{
+    const QString a = dir(QStringLiteral("a"));
+    QStringList files;
+    for (const char *name : {"1.bin", "2.bin"}) {
+        QVERIFY(WriteFile(a + QLatin1String(name), QByteArray(200000, 'w')));
+        files << a + QLatin1String(name);
+    }
+    const QString out = m_root + QStringLiteral("out");
+    auto startRun = [&](Form_Copy_Move &tool) {
+        tool.setChunkBytes(1000);
+        tool.Files() = files;
+        tool.findChild<QComboBox *>(QStringLiteral("Combo1"))->setEditText(out);
+        tool.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+        for (int i = 0; i < 5; ++i) // into the first file's chunks
+            QCoreApplication::processEvents();
+        QVERIFY(tool.isRunning());
+    };
+
+    {   // "停止" with the destination box emptied meanwhile: the error, and the run still stops.
+        Form_Copy_Move tool(true);
+        QSignalSpy ended(&tool, &Form_Copy_Move::runFinished);
+        startRun(tool);
+        tool.findChild<QComboBox *>(QStringLiteral("Combo1"))->setEditText(QString());
+        tool.findChild<QPushButton *>(QStringLiteral("Command1"))->click();
+        QCOMPARE(m_dialogs->messages(), QStringList{"创建文件夹出错！"});
+        QVERIFY(ended.wait(10000));
+        QCOMPARE(FilesUnder(out), QStringList{"1.bin"});
+        QCOMPARE(FilesUnder(a), QStringList{"2.bin"});
+    }
+    files = QStringList{a + QStringLiteral("2.bin")};
+    {   // Closed in the middle of a file: no part of it is left, the source stays.
+        Form_Copy_Move tool(true);
+        startRun(tool);
+        tool.close();
+        QVERIFY(!tool.isRunning());
+        QVERIFY(tool.Files().isEmpty());
+    }
+    QTest::qWait(20);
+    QCOMPARE(FilesUnder(out), QStringList{"1.bin"});
+    QCOMPARE(FilesUnder(a), QStringList{"2.bin"});
 }
 
 QTEST_MAIN(TestCopyMove)
