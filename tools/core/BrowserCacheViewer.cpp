@@ -91,13 +91,7 @@ void BrowserCacheViewer::GetCacheURLList()
         entryFiles << file;
     }
     if (!failed) {
-        // Where each entry keeps its bytes, once the whole listing has been read.
-        for (int i = 0; i < entryFiles.size(); ++i) {
-            if (!isOrdinaryFile(entryFiles.at(i)))
-                continue;
-            m_rows[i].filePath = entryFiles.at(i);
-            m_rows[i].size = QFileInfo(entryFiles.at(i)).size();
-        }
+        判断文件在缓存中文件路径(entryFiles);
         if (m_location.cookies)
             for (const QNetworkCookie &cookie : m_location.cookies()) {
                 const QString text = CookieRowText(cookie);
@@ -106,6 +100,26 @@ void BrowserCacheViewer::GetCacheURLList()
     }
     m_countText = CacheCountText(int(m_rows.size()), failed);
     m_mode = CacheListMode::MyCache;
+}
+
+void BrowserCacheViewer::判断文件在缓存中文件路径(const QStringList &entryFiles)
+{
+    for (int i = 0; i < entryFiles.size() && i < m_rows.size(); ++i) {
+        if (!isOrdinaryFile(entryFiles.at(i)))
+            continue;
+        m_rows[i].filePath = entryFiles.at(i);
+        m_rows[i].size = QFileInfo(entryFiles.at(i)).size();
+    }
+}
+
+std::optional<QString> BrowserCacheViewer::GetCacheLocalFileName(const QString &address) const
+{
+    for (const QString &file : CacheEntryFiles(m_location.cacheFolder)) {
+        const std::optional<QString> key = ReadCacheEntryKey(file);
+        if (key && AddressFromCacheKey(*key) == address)
+            return file;
+    }
+    return std::nullopt;
 }
 
 void BrowserCacheViewer::ListAllUsers()
@@ -155,11 +169,8 @@ void BrowserCacheViewer::deleteRow(const CacheRow &row)
     }
     // A row listed without its file (the listing was cut short): find the
     // entry by its address.
-    for (const QString &file : CacheEntryFiles(m_location.cacheFolder)) {
-        const std::optional<QString> key = ReadCacheEntryKey(file);
-        if (key && AddressFromCacheKey(*key) == row.text)
-            DeleteCacheEntry(file);
-    }
+    if (const std::optional<QString> file = GetCacheLocalFileName(row.text))
+        DeleteCacheEntry(*file);
 }
 
 void BrowserCacheViewer::relist()

@@ -77,7 +77,13 @@ public:
     bool sortDescending() const { return m_descending; }
     CacheColumn sortColumn() const { return m_sortColumn; }
 
+    // The entry file that holds the address in this profile's cache, or
+    // nothing when the address is not cached.
+    std::optional<QString> GetCacheLocalFileName(const QString &address) const;
+
 private:
+    // Each listed entry's file and size, the files in row order.
+    void 判断文件在缓存中文件路径(const QStringList &entryFiles);
     void deleteRow(const CacheRow &row);
     void relist();
 
