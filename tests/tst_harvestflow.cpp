@@ -58,10 +58,13 @@ public:
     int clicks = 0;
     bool loading = false;
     bool holdLoads = false;
+    std::function<void()> markupRequested; // runs while the markup is being read
 
     QString address() const override { return kBase + QStringLiteral("search?page=%1").arg(current + 1); }
     void fetchMarkup(std::function<void(const QString &)> done) override
     {
+        if (markupRequested)
+            markupRequested();
         const QString markup = pages.value(current);
         QTimer::singleShot(0, this, [done, markup] { done(markup); });
     }
@@ -142,6 +145,8 @@ private slots:
     void addAllHarvestsEveryPage();
     void addAllEndsOnVerificationPage();
     void stopDuringDelayHarvestsReachedPage();
+    void stopWhileReadingPageClicksNoMore_data();
+    void stopWhileReadingPageClicksNoMore();
     void delayCountsFromLoadedPage();
     void loadTimeoutEndsRun();
     void promptSettingAsksFolderOnce();
@@ -236,6 +241,34 @@ void TestHarvestFlow::stopDuringDelayHarvestsReachedPage()
     QCOMPARE(titles(rig.list), (QStringList{QStringLiteral("文章1"), QStringLiteral("文章2")}));
     QCOMPARE(rig.page.clicks, 1);
     QCOMPARE(faces.last().at(0).value<MultiPageHarvest::Face>(), MultiPageHarvest::Face::Idle);
+}
+
+void TestHarvestFlow::stopWhileReadingPageClicksNoMore_data()
+{
+    QTest::addColumn<bool>("verificationPage");
+    QTest::newRow("stop pressed") << false;
+    QTest::newRow("run starts on the verification page") << true;
+}
+
+// The stop flag and the verification notice are tested between reading a
+// page and clicking its next-page link: the portal gets no further request.
+void TestHarvestFlow::stopWhileReadingPageClicksNoMore()
+{
+    QFETCH(bool, verificationPage);
+    HarvestRig rig;
+    rig.page.pages = {resultPage(1, 2, true, verificationPage), resultPage(3, 2)};
+    if (!verificationPage) {
+        rig.page.markupRequested = [&rig] {
+            if (rig.run.face() == MultiPageHarvest::Face::Running)
+                rig.run.buttonClicked(); // "停止加入全部"
+        };
+    }
+    QSignalSpy finished(&rig.run, &MultiPageHarvest::finished);
+    rig.run.start();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(rig.page.clicks, 0);
+    QCOMPARE(rig.run.face(), MultiPageHarvest::Face::Idle);
+    QCOMPARE(rig.list.count(), verificationPage ? 0 : 2);
 }
 
 void TestHarvestFlow::delayCountsFromLoadedPage()

@@ -105,6 +105,14 @@ void TestResultPage::parse_data()
                     .arg(ok))
         << true << QStringList() << false;
 
+    // A scripting browser holds noscript content as text: a link there is
+    // no element of the block, and the block's real link decides.
+    QTest::newRow("full-text link inside noscript is not an element")
+        << page(QStringLiteral("<div class='julei-list'><noscript><a href='/nojs'>全文下载</a></noscript>"
+                               "<template><a onclick='x'>全文下载</a></template><a onclick='%1'>全文下载</a></div>")
+                    .arg(ok))
+        << true << QStringList{QStringLiteral("题|") + u1} << false;
+
     QTest::newRow("five fields")
         << page(block(QStringLiteral("f(\"中文期刊文章\",\"1\"/d?id=1\",\"a\",\"题\",\"c\")"))) << true << QStringList()
         << false;
