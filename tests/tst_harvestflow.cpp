@@ -153,6 +153,7 @@ private slots:
 
     void analysisCommands_data();
     void analysisCommands();
+    void commandDuringPassRunsAfterIt();
     void emptyListPassStillShowsDownloadWindow();
     void stopEndsPassAfterCurrentItem();
     void saveFolderQuestion();
@@ -374,16 +375,52 @@ void TestHarvestFlow::analysisCommands()
     QSignalSpy progress(&pass, &AnalysisPass::progressVisibleChanged);
     QSignalSpy finished(&pass, &AnalysisPass::finished);
 
-    QVERIFY(pass.run(AnalysisPass::Command(command)));
+    QSignalSpy commandDone(&pass, &AnalysisPass::commandFinished);
+    pass.run(AnalysisPass::Command(command));
     QVERIFY(flags.analysisRunning);
-    QVERIFY(!pass.run(AnalysisPass::Command::All)); // one pass at a time
+    QVERIFY(pass.commandActive());
     QVERIFY(finished.wait(5000));
+    QCOMPARE(commandDone.size(), 1);
+    QVERIFY(!pass.commandActive());
 
     QCOMPARE(got, handed);
     QCOMPARE(statusAtHandOver, QStringList(handed.size(), QString())); // re-analysis empties the status first
     QCOMPARE(statuses(list), after);
     QCOMPARE(shown, 1);
     QCOMPARE(progress.size(), 2);
+    QVERIFY(!flags.analysisRunning);
+}
+
+// A command given while the auto-analysis pass (or an earlier command) runs
+// is not dropped: it runs when that pass ends, and only the end of the
+// user's own commands makes "分析下载" usable again.
+void TestHarvestFlow::commandDuringPassRunsAfterIt()
+{
+    DownloadSettings::instance().setPromptSaveFolderOnExtract(1);
+    AnalysisListModel list;
+    fillList(list, {QString(), AnalysisStatus::failed(), QString()});
+    HarvestFlags flags;
+    AnalysisPass pass(list, flags);
+    QStringList order;
+    pass.handOver = [&](const AnalysisItem &item) {
+        order << QString::number(list.indexOfUrl(item.url));
+        return true;
+    };
+    QSignalSpy finished(&pass, &AnalysisPass::finished);
+    QSignalSpy commandDone(&pass, &AnalysisPass::commandFinished);
+
+    pass.autoTick(); // the auto pass over the unanalysed rows 0 and 2
+    QVERIFY(pass.isRunning());
+    QVERIFY(!pass.commandActive());
+    pass.run(AnalysisPass::Command::Failed);
+    pass.run(AnalysisPass::Command::All);
+    QVERIFY(pass.commandActive());
+    pass.autoTick(); // a waiting command keeps the timer's pass out
+
+    QTRY_COMPARE(finished.size(), 3);
+    QCOMPARE(commandDone.size(), 1);
+    QCOMPARE(order, (QStringList{"0", "2", "1", "0", "1", "2"}));
+    QVERIFY(!pass.commandActive());
     QVERIFY(!flags.analysisRunning);
 }
 
