@@ -199,8 +199,8 @@ void BrowserCacheViewer::DeleteRows(const QList<int> &positions)
 
 void BrowserCacheViewer::DeleteAll()
 {
-    if (m_mode == CacheListMode::MyCache && m_location.clearHttpCache)
-        m_location.clearHttpCache();
+    // Entry by entry in my cache too: the profile's own clearing runs in the
+    // background and says nothing when it is done, so nothing could wait for it.
     for (const CacheRow &row : std::as_const(m_rows))
         deleteRow(row);
     删除空文件夹(m_cacheFolders);

@@ -21,7 +21,6 @@ struct BrowserCacheLocation
     QString profilesRoot;             // the folder above the home folders, ending in "/"
     QStringList cacheFoldersBelowHome; // e.g. "/.local/share/litharvest/browser/cache"
     std::function<QList<QNetworkCookie>()> cookies;
-    std::function<void()> clearHttpCache; // empties the running profile's HTTP cache
 };
 
 // Which listing the entry list holds; it decides the listing repeated after

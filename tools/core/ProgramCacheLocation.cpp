@@ -32,6 +32,5 @@ BrowserCacheLocation ProgramCacheLocation()
         }
     }
     location.cookies = [] { return SharedCookies().allCookies(); };
-    location.clearHttpCache = [] { BrowserProfile().clearHttpCache(); };
     return location;
 }
