@@ -34,7 +34,6 @@ QTreeWidget *makeList(const char *name, const QStringList &headers)
     list->setHeaderLabels(headers);
     return list;
 }
-
 } // namespace
 
 fIEcache *fIEcache::instance(bool create)
