@@ -1,3 +1,4 @@
+#include "LitharvestVersion.h"
 #include "harvest/flow/PortalAddress.h"
 #include "harvest/ui/fWebSearch.h"
 #include "platform/DialogService.h"
@@ -11,6 +12,24 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
+// One line for a wrong command line, worded as the common tools word it.
+QString commandLineError(const QCommandLineParser &parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString &name = unknown.constFirst();
+        return QStringLiteral("unknown option '%1%2'").arg(name.size() == 1 ? u"-" : u"--", name);
+    }
+    QString text = parser.errorText(); // e.g. "Missing value after '--portal'."
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    if (!text.isEmpty())
+        text[0] = text.at(0).toLower();
+    return text;
+}
+} // namespace
+
 int main(int argc, char **argv)
 {
     // The browser engine refuses its sandbox to the root user; a desktop
@@ -22,22 +41,34 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    QCoreApplication::setApplicationName(QStringLiteral("litharvest"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(LITHARVEST_VERSION));
     QCommandLineParser parser;
     parser.setApplicationDescription(SettingsStore::applicationTitle());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program version."));
     const QCommandLineOption portal(QStringLiteral("portal"),
                                     QStringLiteral("Address of the literature portal for this run (default: the "
                                                    "setting fWebSearch/门户网址, else %1).")
                                         .arg(PortalAddress::defaultBase()),
                                     QStringLiteral("URL"));
     parser.addOption(help);
+    parser.addOption(version);
     parser.addOption(portal);
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "litharvest: %s\n", qPrintable(parser.errorText()));
+        std::fprintf(stderr, "litharvest: %s\nTry 'litharvest --help' for more information.\n",
+                     qPrintable(commandLineError(parser)));
         return 2;
     }
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        // Without an application object Qt names the program "<executable_name>".
+        QString text = parser.helpText();
+        text.replace(QLatin1String("<executable_name>"), QCoreApplication::applicationName());
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::puts("litharvest " LITHARVEST_VERSION);
         return 0;
     }
     if (parser.isSet(portal) && !PortalAddress::instance().overrideBase(parser.value(portal))) {
@@ -47,7 +78,6 @@ int main(int argc, char **argv)
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("litharvest"));
 
     QtDialogService dialogs;
     DialogService::setInstance(&dialogs);

@@ -62,9 +62,7 @@ void err(const QString &text)
 void usageError(const QString &text)
 {
     err(text);
-    std::fputs("usage: litharvest-cli harvest [--base URL] [--ref URL] [--folder DIR] [--keep-spaces] FILE|URL\n"
-               "       litharvest-cli harvest --help\n",
-               stderr);
+    std::fputs("Try 'litharvest-cli harvest --help' for more information.\n", stderr);
 }
 
 QString field(QString text)
