@@ -78,6 +78,9 @@ int main(int argc, char **argv)
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
+    // Ties the windows to the menu entry org.litharvest.litharvest.desktop (its
+    // icon and name in Wayland task bars).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.litharvest.litharvest"));
 
     QtDialogService dialogs;
     DialogService::setInstance(&dialogs);
