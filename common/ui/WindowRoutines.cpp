@@ -1,6 +1,7 @@
 #include "common/ui/WindowRoutines.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -11,6 +12,8 @@
 #include <QTableView>
 #include <QTreeView>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -33,8 +36,19 @@ private:
     int m_height;
 };
 
+// The height a row needs to show a line of the list's text uncut: the
+// font's line height or, when Chinese glyphs come from a taller fallback
+// font, theirs, plus a pixel above and below.
+int lineHeightPx(const QWidget *list)
+{
+    const QFontMetrics metrics(list->font());
+    const int sample = metrics.boundingRect(QStringLiteral("知识图谱Ågjy")).height();
+    return std::max(metrics.height(), sample) + 2;
+}
+
 void setRowHeight(QAbstractItemView *list, int height)
 {
+    height = std::max(height, lineHeightPx(list));
     if (auto *table = qobject_cast<QTableView *>(list)) {
         table->verticalHeader()->setMinimumSectionSize(1);
         table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);

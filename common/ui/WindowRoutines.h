@@ -13,7 +13,8 @@ bool IsFormLoaded(const QString &name);
 
 // Pale green (231, 248, 237) behind the first row, white behind the second,
 // and so on, one band per row; sets the rows to rowHeightPx pixels where the
-// view allows it (table views, and views that use the stock delegate).
+// view allows it (table views, and views that use the stock delegate), or
+// taller when the list's font needs more to show a line of text uncut.
 void StripeListRows(QAbstractItemView *list, int rowHeightPx);
 
 // The primary screen's size as "width*height", e.g. "1920*1080".

@@ -12,6 +12,7 @@
 // 显示下载窗口.
 #include <QObject>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 
@@ -43,8 +44,11 @@ public:
     // 显示下载窗口(false), at the end of every pass.
     std::function<void()> showDownloadWindow;
 
-    // Starts a pass; false (and nothing happens) while one runs.
-    bool run(Command command);
+    // The user's command: starts a pass, or, while a pass runs (the
+    // auto-analysis pass or an earlier command), runs after it.
+    void run(Command command);
+    // A command of the user's is running or waiting to run.
+    bool commandActive() const { return m_userPassRunning || !m_queued.isEmpty(); }
     // "停止": clears the analysis-running flag; the pass ends after the item
     // being handed over.
     void stop();
@@ -62,10 +66,14 @@ signals:
     // The progress panel "正在分析,请稍候..." with "停止".
     void progressVisibleChanged(bool visible);
     void autoAnalysisChanged(bool on);
-    // The pass has ended (after 显示下载窗口); "分析下载" is enabled again.
+    // A pass has ended (after 显示下载窗口), the auto-analysis pass included.
     void finished();
+    // The user's last command has ended and none waits: "分析下载" is
+    // enabled again.
+    void commandFinished();
 
 private:
+    void startPass(Command command, bool userCommand);
     bool takes(int row) const;
     void decide();
     void nextItem();
@@ -75,6 +83,8 @@ private:
     HarvestFlags &m_flags;
     QTimer m_autoTimer;
     bool m_running = false;
+    bool m_userPassRunning = false;
+    QVector<Command> m_queued;
     Command m_command = Command::All;
     int m_row = 0;
     int m_end = 0;

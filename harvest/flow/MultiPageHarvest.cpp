@@ -117,8 +117,15 @@ void MultiPageHarvest::下一页()
 {
     QPointer<MultiPageHarvest> self(this);
     m_harvester.AddThisPage(runFolder(), [self] {
-        if (self)
-            self->clickLink();
+        if (!self)
+            return;
+        // A stop pressed, or the verification page seen, while the page was
+        // being read ends the run here: no further page is requested.
+        if (self->stopOrBlocked()) {
+            self->nextPageDone(false);
+            return;
+        }
+        self->clickLink();
     });
 }
 

@@ -291,7 +291,7 @@ void fWebSearch::wireWork()
         if (visible)
             m_progress->raise();
     });
-    connect(m_pass, &AnalysisPass::finished, m_analyseButton, [this] { m_analyseButton->setEnabled(true); });
+    connect(m_pass, &AnalysisPass::commandFinished, m_analyseButton, [this] { m_analyseButton->setEnabled(true); });
     connect(m_analyseButton, &QPushButton::clicked, this, [this] { analyseClicked(QCursor::pos()); });
     connect(m_autoAnalysis, &QCheckBox::clicked, m_pass, &AnalysisPass::setAutoAnalysisWanted);
     connect(m_pass, &AnalysisPass::autoAnalysisChanged, m_autoAnalysis, [this](bool on) {
@@ -362,7 +362,7 @@ void fWebSearch::wireMenus()
     // Closed without a choice: "分析下载" is usable again.
     connect(m.menu加入, &QMenu::aboutToHide, this, [this] {
         QTimer::singleShot(0, this, [this] {
-            if (!m_pass->isRunning())
+            if (!m_pass->commandActive())
                 m_analyseButton->setEnabled(true);
         });
     });
@@ -463,8 +463,7 @@ void fWebSearch::analyseClicked(const QPoint &globalPos)
 
 void fWebSearch::startAnalysis(int command)
 {
-    if (!m_pass->run(AnalysisPass::Command(command)) && !m_pass->isRunning())
-        m_analyseButton->setEnabled(true);
+    m_pass->run(AnalysisPass::Command(command));
 }
 
 void fWebSearch::refreshCount()
