@@ -38,12 +38,12 @@ private:
 
 // The height a row needs to show a line of the list's text uncut: the
 // font's line height or, when Chinese glyphs come from a taller fallback
-// font, theirs, plus a pixel above and below.
+// font, theirs.
 int lineHeightPx(const QWidget *list)
 {
     const QFontMetrics metrics(list->font());
     const int sample = metrics.boundingRect(QStringLiteral("知识图谱Ågjy")).height();
-    return std::max(metrics.height(), sample) + 2;
+    return std::max(metrics.height(), sample);
 }
 
 void setRowHeight(QAbstractItemView *list, int height)
