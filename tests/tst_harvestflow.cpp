@@ -320,11 +320,10 @@ void TestHarvestFlow::promptSettingAsksFolderOnce()
     HarvestRig rig;
     rig.page.pages = {resultPage(1, 1), resultPage(2, 1, false)};
     int asked = 0;
-    rig.run.askSaveFolder = [&](std::function<void()> done) {
+    rig.run.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
         settings.setDefaultSaveFolder(QStringLiteral("/data/论文/"));
-        settings.setSaveFolderCancelled(true); // not consulted
-        QTimer::singleShot(0, done);
+        QTimer::singleShot(0, [done] { done(SaveFolderChoice()); }); // a cancelled answer: not consulted
     };
     QSignalSpy finished(&rig.run, &MultiPageHarvest::finished);
     rig.run.start();
@@ -432,7 +431,12 @@ void TestHarvestFlow::emptyListPassStillShowsDownloadWindow()
     int handed = 0, shown = 0, asked = 0;
     pass.handOver = [&](const AnalysisItem &) { return ++handed > 0; };
     pass.showDownloadWindow = [&] { ++shown; };
-    pass.askSaveFolder = [&](std::function<void()> done) { ++asked; done(); };
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
+        ++asked;
+        SaveFolderChoice accepted;
+        accepted.cancelled = false;
+        done(accepted);
+    };
     QSignalSpy progress(&pass, &AnalysisPass::progressVisibleChanged);
     QSignalSpy finished(&pass, &AnalysisPass::finished);
     pass.run(AnalysisPass::Command::All);
@@ -473,10 +477,11 @@ void TestHarvestFlow::saveFolderQuestion()
     int handed = 0, asked = 0;
     bool cancel = true;
     pass.handOver = [&](const AnalysisItem &) { return ++handed > 0; };
-    pass.askSaveFolder = [&](std::function<void()> done) {
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
-        settings.setSaveFolderCancelled(cancel);
-        done();
+        SaveFolderChoice answer;
+        answer.cancelled = cancel;
+        done(answer);
     };
     QSignalSpy finished(&pass, &AnalysisPass::finished);
 
@@ -492,12 +497,11 @@ void TestHarvestFlow::saveFolderQuestion()
     QCOMPARE(handed, 2);
 
     settings.setPromptSaveFolderOnExtract(1); // the harvest asked already
-    settings.setSaveFolderCancelled(true);
+    cancel = true; // an earlier cancelled answer plays no part
     pass.run(AnalysisPass::Command::All);
     QVERIFY(finished.wait(5000));
     QCOMPARE(asked, 2);
     QCOMPARE(handed, 4);
-    QVERIFY(!settings.saveFolderCancelled());
 }
 
 void TestHarvestFlow::autoAnalysisBox()
@@ -508,10 +512,11 @@ void TestHarvestFlow::autoAnalysisBox()
     AnalysisPass pass(list, flags);
     bool cancel = true;
     int asked = 0;
-    pass.askSaveFolder = [&](std::function<void()> done) {
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
-        settings.setSaveFolderCancelled(cancel);
-        done();
+        SaveFolderChoice answer;
+        answer.cancelled = cancel;
+        done(answer);
     };
     QSignalSpy box(&pass, &AnalysisPass::autoAnalysisChanged);
     pass.setAutoAnalysisWanted(true);

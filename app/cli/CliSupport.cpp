@@ -1,0 +1,18 @@
+#include "app/cli/CliSupport.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+void printMessage(const char *command, const QString &text)
+{
+    std::fputs((QLatin1String(command) + QLatin1String(": ") + text + u'\n').toUtf8().constData(), stderr);
+}
+
+QString folderWithSlash(const QString &path)
+{
+    QString folder = QDir::cleanPath(path);
+    if (!folder.endsWith(u'/'))
+        folder += u'/';
+    return folder;
+}
