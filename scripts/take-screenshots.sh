@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Takes the two screenshots of the AppStream metainfo (packaging/screenshots/)
 # from the program running against the sample portal on a virtual X display:
-# a search for "survey", "加入本页到列表" and the save-folder chooser's "确定"
-# in the harvesting window, then "分析下载" and "开始下载" in the download window.
+# "搜索文档下载" on the cover, a search for "survey", "加入本页到列表" and the
+# save-folder chooser's "确定" in the harvesting window, then "分析下载" and
+# "开始下载" in the download window.
 # Run by hand after a change to either window; CI does not run it. Needs the
 # Debian packages xvfb, xdotool and imagemagick besides what
 # scripts/install-deps.sh installs, and a built tree in build/.
@@ -43,6 +44,9 @@ HOME="$home" LANG=C.UTF-8 QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu \
 pids+=($!)
 
 # Without a window manager every window sits at the top left corner.
+xdotool search --sync --name '^文献采集下载器$' >/dev/null
+sleep 2
+xdotool mousemove 275 305 click 1                  # the cover's 搜索文档下载
 harvest="$(xdotool search --sync --name '页面数据检索分析' | head -n 1)"
 sleep 4                                            # the portal's home page loads
 xdotool mousemove 100 165 click 1 && sleep 0.3     # the search field

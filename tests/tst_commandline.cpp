@@ -108,6 +108,9 @@ void TestCommandLine::wrongCommandLine_data()
     QTest::newRow("cli harvest unknown option")
         << cli << QStringList{QStringLiteral("harvest"), QStringLiteral("--no-such-option")}
         << QStringLiteral("harvest: Unknown option 'no-such-option'.") << QStringLiteral("litharvest-cli harvest");
+    QTest::newRow("cli download unknown option")
+        << cli << QStringList{QStringLiteral("download"), QStringLiteral("--no-such-option")}
+        << QStringLiteral("download: Unknown option 'no-such-option'.") << QStringLiteral("litharvest-cli download");
     const QString portal = QStringLiteral(LITHARVEST_PORTAL_PROGRAM);
     QTest::newRow("portal unknown option")
         << portal << QStringList{QStringLiteral("--no-such-option")}

@@ -1,5 +1,6 @@
 // litharvest-cli: the headless commands, built without windows or browser.
 #include "LitharvestVersion.h"
+#include "app/cli/CliSupport.h"
 #include "app/cli/DownloadCommand.h"
 #include "app/cli/HarvestCommand.h"
 
@@ -28,8 +29,8 @@ const char kHelp[] = "\n"
 
 int commandLineError(const QString &text)
 {
-    std::fprintf(stderr, "litharvest-cli: %s\nTry 'litharvest-cli --help' for more information.\n",
-                 text.toUtf8().constData());
+    printMessage("litharvest-cli", text);
+    printHelpHint("");
     return 2;
 }
 } // namespace
