@@ -159,6 +159,8 @@ private slots:
     void saveFolderQuestion();
     void autoAnalysisBox();
     void handOver();
+    void browserDownloadItem_data();
+    void browserDownloadItem();
 
     void clearingCommands_data();
     void clearingCommands();
@@ -577,6 +579,32 @@ void TestHarvestFlow::handOver()
     QCOMPARE(list.at(1).name, QStringLiteral("report.v2"));
     QCOMPARE(list.at(1).folder, DownloadSettings::defaultSaveFolderOnRead());
     QCOMPARE(list.at(2).name, QStringLiteral("downloadid=5&kind=pdf&type=1&x"));
+}
+
+void TestHarvestFlow::browserDownloadItem_data()
+{
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("referrer");
+    const QString search = kBase + QStringLiteral("search?q=x");
+    QTest::newRow("name and extension") << QStringLiteral("知识图谱.PDF") << search << QStringLiteral("知识图谱")
+                                        << QStringLiteral("pdf") << search;
+    QTest::newRow("no extension") << QStringLiteral("报告") << search << QStringLiteral("报告") << QString() << search;
+    QTest::newRow("no name: from the address") << QString() << search << QStringLiteral("doc") << QString() << search;
+    QTest::newRow("a local page is no referrer") << QStringLiteral("a.caj") << QStringLiteral("file:///home/u/p.html")
+                                                 << QStringLiteral("a") << QStringLiteral("caj") << QString();
+}
+
+void TestHarvestFlow::browserDownloadItem()
+{
+    QFETCH(QString, suggested);
+    QFETCH(QString, page);
+    const BrowserDownload item = BrowserDownloadItem(kBase + QStringLiteral("files/doc"), suggested, page);
+    QTEST(item.title, "title");
+    QTEST(item.type, "type");
+    QTEST(item.referrer, "referrer");
 }
 
 void TestHarvestFlow::clearingCommands_data()
