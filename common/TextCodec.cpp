@@ -436,3 +436,45 @@ QString LeftBytesUtf8(const QString &text, int maxBytes)
     }
     return i == n ? text : text.left(i);
 }
+
+bool IsControlOrBidiMark(char16_t c)
+{
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+        return true;
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+QString QuotedExcerpt(const QString &text, int maxChars)
+{
+    QString out;
+    const qsizetype shown = qMin<qsizetype>(text.size(), maxChars);
+    for (qsizetype i = 0; i < shown; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\\' || c == u'"') {
+            out += u'\\';
+            out += QChar(c);
+        } else if (c == u'\n') {
+            out += QLatin1String("\\n");
+        } else if (c == u'\r') {
+            out += QLatin1String("\\r");
+        } else if (c == u'\t') {
+            out += QLatin1String("\\t");
+        } else if (c < 0x100 && IsControlOrBidiMark(c)) {
+            out += QStringLiteral("\\x%1").arg(int(c), 2, 16, QLatin1Char('0'));
+        } else if (IsControlOrBidiMark(c) || QChar::isSurrogate(c)) {
+            // A lone half of a pair (the cut may fall between the halves)
+            // would not print either.
+            if (QChar::isHighSurrogate(c) && i + 1 < shown && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+                out += QChar(c);
+                out += text.at(++i);
+                continue;
+            }
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+        } else {
+            out += QChar(c);
+        }
+    }
+    if (shown < text.size())
+        out += QStringLiteral("…(%1 characters)").arg(text.size());
+    return out;
+}
