@@ -83,6 +83,9 @@ void TestListLine::addressRoundTrip_data()
                                            << QStringLiteral("http://h/p%7Chttp://other-host/");
     QTest::newRow("angle brackets, quote, tab") << QStringLiteral("http://h/d?n=<a>\"\tb")
                                                 << QStringLiteral("http://h/d?n=%3Ca%3E%22%09b");
+    QTest::newRow("brackets, braces, backslash, caret, backquote")
+        << QStringLiteral("http://h/a[1]{2}\\^`?q=[x]{y}\\^`")
+        << QStringLiteral("http://h/a[1]%7B2%7D%5C%5E%60?q=[x]%7By%7D%5C%5E%60");
     QTest::newRow("non-ASCII as UTF-8, escapes kept") << QStringLiteral("http://h/论文?q=%E8%AE%BA&r=50%")
                                                       << QStringLiteral("http://h/%E8%AE%BA%E6%96%87?q=%E8%AE%BA&r=50%25");
 }

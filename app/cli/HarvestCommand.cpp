@@ -44,8 +44,8 @@ QString addressText(const QUrl &address)
 }
 
 // The portal base of a page from outside the browser: the configured portal
-// base ("门户网址", with its path) when the page comes from that portal's host
-// and port, else the page's scheme://host:port/.
+// base ("门户网址", with its path) when the page comes from that portal's
+// scheme, host and port, else the page's scheme://host:port/.
 QString portalBaseFor(const QUrl &page)
 {
     const QString root = PortalRootOf(page);
@@ -129,8 +129,8 @@ bool isTransferError(QNetworkReply::NetworkError error)
 }
 
 // What went wrong with a finished reply, or empty when the page arrived
-// whole with a success status. `timedOut` tells the transfer time-out from
-// other cancellations.
+// whole with a success status. The only cancellation left to report here is
+// the transfer time-out (a page too big is told before).
 QString transferFault(QNetworkReply *reply, qint64 received, int timeoutSeconds)
 {
     const QNetworkReply::NetworkError error = reply->error();
