@@ -159,6 +159,8 @@ private slots:
     void saveFolderQuestion();
     void autoAnalysisBox();
     void handOver();
+    void browserDownloadItem_data();
+    void browserDownloadItem();
 
     void clearingCommands_data();
     void clearingCommands();
@@ -320,11 +322,10 @@ void TestHarvestFlow::promptSettingAsksFolderOnce()
     HarvestRig rig;
     rig.page.pages = {resultPage(1, 1), resultPage(2, 1, false)};
     int asked = 0;
-    rig.run.askSaveFolder = [&](std::function<void()> done) {
+    rig.run.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
         settings.setDefaultSaveFolder(QStringLiteral("/data/论文/"));
-        settings.setSaveFolderCancelled(true); // not consulted
-        QTimer::singleShot(0, done);
+        QTimer::singleShot(0, [done] { done(SaveFolderChoice()); }); // a cancelled answer: not consulted
     };
     QSignalSpy finished(&rig.run, &MultiPageHarvest::finished);
     rig.run.start();
@@ -432,7 +433,12 @@ void TestHarvestFlow::emptyListPassStillShowsDownloadWindow()
     int handed = 0, shown = 0, asked = 0;
     pass.handOver = [&](const AnalysisItem &) { return ++handed > 0; };
     pass.showDownloadWindow = [&] { ++shown; };
-    pass.askSaveFolder = [&](std::function<void()> done) { ++asked; done(); };
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
+        ++asked;
+        SaveFolderChoice accepted;
+        accepted.cancelled = false;
+        done(accepted);
+    };
     QSignalSpy progress(&pass, &AnalysisPass::progressVisibleChanged);
     QSignalSpy finished(&pass, &AnalysisPass::finished);
     pass.run(AnalysisPass::Command::All);
@@ -473,10 +479,11 @@ void TestHarvestFlow::saveFolderQuestion()
     int handed = 0, asked = 0;
     bool cancel = true;
     pass.handOver = [&](const AnalysisItem &) { return ++handed > 0; };
-    pass.askSaveFolder = [&](std::function<void()> done) {
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
-        settings.setSaveFolderCancelled(cancel);
-        done();
+        SaveFolderChoice answer;
+        answer.cancelled = cancel;
+        done(answer);
     };
     QSignalSpy finished(&pass, &AnalysisPass::finished);
 
@@ -492,12 +499,11 @@ void TestHarvestFlow::saveFolderQuestion()
     QCOMPARE(handed, 2);
 
     settings.setPromptSaveFolderOnExtract(1); // the harvest asked already
-    settings.setSaveFolderCancelled(true);
+    cancel = true; // an earlier cancelled answer plays no part
     pass.run(AnalysisPass::Command::All);
     QVERIFY(finished.wait(5000));
     QCOMPARE(asked, 2);
     QCOMPARE(handed, 4);
-    QVERIFY(!settings.saveFolderCancelled());
 }
 
 void TestHarvestFlow::autoAnalysisBox()
@@ -508,10 +514,11 @@ void TestHarvestFlow::autoAnalysisBox()
     AnalysisPass pass(list, flags);
     bool cancel = true;
     int asked = 0;
-    pass.askSaveFolder = [&](std::function<void()> done) {
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
-        settings.setSaveFolderCancelled(cancel);
-        done();
+        SaveFolderChoice answer;
+        answer.cancelled = cancel;
+        done(answer);
     };
     QSignalSpy box(&pass, &AnalysisPass::autoAnalysisChanged);
     pass.setAutoAnalysisWanted(true);
@@ -575,6 +582,32 @@ void TestHarvestFlow::handOver()
     QCOMPARE(list.at(1).name, QStringLiteral("report.v2"));
     QCOMPARE(list.at(1).folder, DownloadSettings::defaultSaveFolderOnRead());
     QCOMPARE(list.at(2).name, QStringLiteral("downloadid=5&kind=pdf&type=1&x"));
+}
+
+void TestHarvestFlow::browserDownloadItem_data()
+{
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("referrer");
+    const QString search = kBase + QStringLiteral("search?q=x");
+    QTest::newRow("name and extension") << QStringLiteral("知识图谱.PDF") << search << QStringLiteral("知识图谱")
+                                        << QStringLiteral("pdf") << search;
+    QTest::newRow("no extension") << QStringLiteral("报告") << search << QStringLiteral("报告") << QString() << search;
+    QTest::newRow("no name: from the address") << QString() << search << QStringLiteral("doc") << QString() << search;
+    QTest::newRow("a local page is no referrer") << QStringLiteral("a.caj") << QStringLiteral("file:///home/u/p.html")
+                                                 << QStringLiteral("a") << QStringLiteral("caj") << QString();
+}
+
+void TestHarvestFlow::browserDownloadItem()
+{
+    QFETCH(QString, suggested);
+    QFETCH(QString, page);
+    const BrowserDownload item = BrowserDownloadItem(kBase + QStringLiteral("files/doc"), suggested, page);
+    QTEST(item.title, "title");
+    QTEST(item.type, "type");
+    QTEST(item.referrer, "referrer");
 }
 
 void TestHarvestFlow::clearingCommands_data()

@@ -76,18 +76,16 @@ void AnalysisPass::decide()
         startItems();
         return;
     }
-    DownloadSettings &settings = DownloadSettings::instance();
     if (promptSettingOn() || !askSaveFolder) {
         // The items carry the folder chosen when they were harvested.
-        settings.setSaveFolderCancelled(false);
         startItems();
         return;
     }
     QPointer<AnalysisPass> self(this);
-    askSaveFolder([self, startItems] {
+    askSaveFolder([self, startItems](const SaveFolderChoice &choice) {
         if (!self)
             return;
-        if (DownloadSettings::instance().saveFolderCancelled())
+        if (choice.cancelled)
             self->endPass();
         else
             startItems();
@@ -171,10 +169,10 @@ void AnalysisPass::setAutoAnalysisWanted(bool ticked)
         return;
     }
     QPointer<AnalysisPass> self(this);
-    askSaveFolder([self] {
+    askSaveFolder([self](const SaveFolderChoice &choice) {
         if (!self)
             return;
-        if (DownloadSettings::instance().saveFolderCancelled()) {
+        if (choice.cancelled) {
             self->m_autoTimer.stop();
             emit self->autoAnalysisChanged(false);
         } else {

@@ -18,6 +18,7 @@
 
 class AnalysisListModel;
 struct AnalysisItem;
+struct SaveFolderChoice;
 struct HarvestFlags;
 
 class AnalysisPass final : public QObject
@@ -36,9 +37,10 @@ public:
     // 加入下载列表 with the item's fields; the first call loads the download
     // window. Nothing is handed over while unset.
     std::function<bool(const AnalysisItem &item)> handOver;
-    // Shows the save-folder chooser modally and runs done when it has closed;
-    // the pass then reads SaveFolderCancelled. Unset: counts as accepted.
-    std::function<void(std::function<void()> done)> askSaveFolder;
+    // Shows the save-folder chooser modally and runs done with its answer
+    // when it has closed; a cancelled answer ends the pass. Unset: counts as
+    // accepted.
+    std::function<void(std::function<void(const SaveFolderChoice &choice)> done)> askSaveFolder;
     // Whether the list row is selected (for "分析选中项").
     std::function<bool(int row)> isSelected;
     // 显示下载窗口(false), at the end of every pass.

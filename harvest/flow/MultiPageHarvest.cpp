@@ -47,7 +47,7 @@ void MultiPageHarvest::start()
     m_flags.addAllStop = false;
     if (DownloadSettings::instance().promptSaveFolderOnExtract() == 1 && askSaveFolder) {
         QPointer<MultiPageHarvest> self(this);
-        askSaveFolder([self] {
+        askSaveFolder([self](const SaveFolderChoice &) {
             if (self)
                 self->beginRun();
         });
