@@ -67,3 +67,11 @@ bool IsControlOrBidiMark(char16_t c);
 // "\" and '"' escaped, so a field of any size or content prints as one short,
 // harmless piece of a line.
 QString QuotedExcerpt(const QString &text, int maxChars = 80);
+
+// Length of the well-formed UTF-8 sequence (1 to 4 bytes, no overlong form,
+// no surrogate) starting at p[i] of the n bytes at p, or 0 when the bytes
+// there are not one.
+int Utf8SequenceLength(const unsigned char *p, qsizetype i, qsizetype n);
+// Length of the well-formed GB18030 sequence (1, 2 or 4 bytes) starting at
+// p[i] of the n bytes at p, or 0 when the bytes there are not one.
+int Gb18030SequenceLength(const unsigned char *p, qsizetype i, qsizetype n);

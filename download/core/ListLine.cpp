@@ -27,56 +27,6 @@ QString oneLineField(QString text)
     return text;
 }
 
-// Length of the valid UTF-8 sequence at p[i], 0 when the bytes there are
-// not one.
-int utf8SequenceAt(const unsigned char *p, qsizetype i, qsizetype n)
-{
-    const unsigned char c = p[i];
-    if (c < 0x80)
-        return 1;
-    int length = 0;
-    unsigned char low = 0x80, high = 0xBF;
-    if (c >= 0xC2 && c <= 0xDF) {
-        length = 2;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-        length = 3;
-        low = c == 0xE0 ? 0xA0 : 0x80;
-        high = c == 0xED ? 0x9F : 0xBF;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-        length = 4;
-        low = c == 0xF0 ? 0x90 : 0x80;
-        high = c == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > n)
-        return 0;
-    for (int k = 1; k < length; ++k) {
-        const unsigned char t = p[i + k];
-        if (t < (k == 1 ? low : 0x80) || t > (k == 1 ? high : 0xBF))
-            return 0;
-    }
-    return length;
-}
-
-// Length of the valid GB18030 sequence at p[i] (one, two or four bytes), 0
-// when the bytes there are not one.
-int gb18030SequenceAt(const unsigned char *p, qsizetype i, qsizetype n)
-{
-    const unsigned char c = p[i];
-    if (c < 0x80)
-        return 1;
-    if (c == 0x80 || c == 0xFF || i + 1 >= n)
-        return 0;
-    const unsigned char t = p[i + 1];
-    if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFE))
-        return 2;
-    if (t >= 0x30 && t <= 0x39 && i + 3 < n && p[i + 2] >= 0x81 && p[i + 2] <= 0xFE && p[i + 3] >= 0x30
-        && p[i + 3] <= 0x39)
-        return 4;
-    return 0;
-}
-
 bool validIn(int (*sequenceAt)(const unsigned char *, qsizetype, qsizetype), const QByteArray &bytes)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
@@ -123,8 +73,8 @@ bool decodeListLines(const QByteArray &bytes, QStringList &texts, ListFileFault 
                                            "save it as UTF-8)")};
             return false;
         }
-        const bool utf8 = validIn(utf8SequenceAt, line);
-        const bool gb = validIn(gb18030SequenceAt, line);
+        const bool utf8 = validIn(Utf8SequenceLength, line);
+        const bool gb = validIn(Gb18030SequenceLength, line);
         if (!utf8 && !gb) {
             fault = {i + 1, QStringLiteral("bytes that are neither UTF-8 nor GB18030 text")};
             return false;
