@@ -7,6 +7,7 @@
 #include "platform/SettingsStore.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/ScriptedServer.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -194,10 +195,7 @@ void TestHarvestCli::savedPage()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("结果 页.html"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    QVERIFY(TestFiles::WriteFile(path, bytes));
     {
         SettingsStore store;
         if (configuredBase.isEmpty())
@@ -345,18 +343,12 @@ void TestHarvestCli::pipelineFetchesOddPaths()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString page = dir.filePath(QStringLiteral("page.html"));
-    {
-        QFile file(page);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(resultPage(QStringLiteral("utf-8"),
-                              result(QStringLiteral("中文期刊文章"),
-                                     QStringLiteral("file?kind=pdf&amp;size=3000&amp;mark=a b|file:///etc/passwd"),
-                                     QStringLiteral("第一篇"))
-                                  + result(QStringLiteral("会议论文"),
-                                           QStringLiteral("file?kind=pdf&amp;mark=x<y>|http://127.0.0.1:1/other"),
-                                           QStringLiteral("第二篇")))
-                       .toUtf8());
-    }
+    const QString blocks =
+        result(QStringLiteral("中文期刊文章"), QStringLiteral("file?kind=pdf&amp;size=3000&amp;mark=a b|file:///etc/passwd"),
+               QStringLiteral("第一篇"))
+        + result(QStringLiteral("会议论文"), QStringLiteral("file?kind=pdf&amp;mark=x<y>|http://127.0.0.1:1/other"),
+                 QStringLiteral("第二篇"));
+    QVERIFY(TestFiles::WriteFile(page, resultPage(QStringLiteral("utf-8"), blocks).toUtf8()));
 
     QProcess harvest, download;
     harvest.setStandardOutputProcess(&download);

@@ -21,6 +21,7 @@
 #include "platform/SettingsStore.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -126,12 +127,6 @@ void fillList(AnalysisListModel &list, const QStringList &itemStatuses)
                      kBase + QStringLiteral("search"), QStringLiteral("pdf"), QStringLiteral("/tmp/存放/"), QString());
         list.setStatus(i, itemStatuses.at(i));
     }
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 } // namespace
 
@@ -727,7 +722,7 @@ void TestHarvestFlow::exportWritesAnsiLines()
     dialogs.answerSaveFile(path);
     commands.导出数据();
     const QString expected = QStringLiteral("量子【综述】-【pdf】成功\r\nSecond-【pdf】\r\n第三篇-【pdf】分析失败\r\n");
-    const QByteArray bytes = fileBytes(path);
+    const QByteArray bytes = TestFiles::ReadAll(path);
     QCOMPARE(bytes, EncodeAnsi(expected));
     QCOMPARE(dialogs.shown().at(0).kind, ScriptedDialogs::Kind::SaveFile);
     QCOMPARE(dialogs.shown().at(0).extra, QStringLiteral("*.txt (*.txt)"));
