@@ -1,6 +1,7 @@
 // litharvest-cli download: the built program run over lists against the
 // sample portal, its exit statuses, and Ctrl-C in the middle of a transfer.
 #include "tests/support/PortalProcess.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TinyProxy.h"
 
 #include <QDir>
@@ -44,13 +45,6 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, int timeo
     run.rows = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     run.errors = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QStringList filesBelow(const QString &folder)
@@ -123,7 +117,7 @@ void TestCliDownload::downloadsList()
     if (fromStdin)
         arguments << QStringLiteral("--list") << QStringLiteral("-");
     else {
-        writeFile(dir.filePath(QStringLiteral("list.txt")), list);
+        QVERIFY(TestFiles::WriteFile(dir.filePath(QStringLiteral("list.txt")), list));
         arguments << QStringLiteral("--list") << dir.filePath(QStringLiteral("list.txt"));
     }
     const Run run = runCli(arguments, fromStdin ? list : QByteArray());
@@ -187,6 +181,10 @@ void TestCliDownload::badInputExitsTwo_data()
     QTest::newRow("type leaving the folder") << none << QByteArray("http://h/x\ta\t../../x\n") << QStringLiteral("type");
     QTest::newRow("four alternatives") << none << QByteArray("http://h/1|http://h/2|http://h/3|http://h/4\n")
                                        << QStringLiteral("alternatives");
+    QTest::newRow("UTF-16 list") << none << QByteArray("\xFF\xFEh\0t\0t\0p\0:\0", 12)
+                                 << QStringLiteral("- line 1: the list is UTF-16");
+    QTest::newRow("bytes neither UTF-8 nor GB18030")
+        << none << QByteArray("http://h/1\n\nhttp://h/2\t\xFF\n") << QStringLiteral("- line 3: bytes that are neither");
     QTest::newRow("threads 7") << QStringList{QStringLiteral("--threads"), QStringLiteral("7")} << good
                                << QStringLiteral("--threads");
     QTest::newRow("method 3") << QStringList{QStringLiteral("--method"), QStringLiteral("3")} << good

@@ -42,15 +42,18 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace {
 const QString kSection = QStringLiteral("fWebSearch");
 const QString kKeyDelay = QStringLiteral("Combo1");
 
-// The rule's window is the form of old: its width takes the borders as well
-// (120 twips), its height the caption, menu bar and borders (870 twips), on
-// top of the client area our central widget and status bar cover.
+// The layout rule measures the whole window, frame included: its width
+// takes the borders as well (120 twips), its height the caption, menu bar
+// and borders (870 twips), on top of the client area that the central
+// widget and the status bar cover.
 constexpr int kFrameWidthTwips = 120;
 
 
@@ -224,6 +227,22 @@ void fWebSearch::wireBrowser()
             [this](bool ok) { m_panel2->setText(ok ? QStringLiteral("完成") : QStringLiteral("网页打开失败")); });
     connect(m_page, &HarvestBrowserPage::beforeNavigate, statusBar(), &QWidget::show);
     connect(m_silent, &QCheckBox::toggled, m_page, &HarvestBrowserPage::setSilent);
+    // A document the pane would download itself goes to the download list
+    // as a waiting row, and the download window comes forward.
+    connect(&BrowserProfile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *request) {
+        if (request->page() != m_page)
+            return; // another pane on the profile decides for itself
+        const BrowserDownload item = BrowserDownloadItem(request->url().toString(QUrl::FullyEncoded),
+                                                         request->suggestedFileName(),
+                                                         m_page->url().toString(QUrl::FullyEncoded));
+        request->cancel();
+        DownloadListModel *list = downloadList ? downloadList() : nullptr;
+        if (!list)
+            return;
+        加入下载列表(*list, item.url, item.title, item.type, QString(), item.referrer);
+        if (showDownloadWindow)
+            showDownloadWindow(true);
+    });
 }
 
 void fWebSearch::wireWork()
