@@ -253,7 +253,7 @@ void TestCliDownload::cookiesFileSignsTheRunIn()
                             "127.0.0.1\tFALSE\t/\tFALSE\t0\tLHSESSION\t" + token + "\n"
                             "127.0.0.1\tFALSE\t/elsewhere\tFALSE\t0\tpathonly\t1\n"
                             "other.test\tFALSE\t/\tFALSE\t0\totherhost\t1\n";
-    writeFile(cookies, text);
+    QVERIFY(TestFiles::WriteFile(cookies, text));
     const QString folder = dir.filePath(QStringLiteral("docs"));
     const QByteArray list = portal.url(QStringLiteral("file?kind=pdf&size=3000&mark=c1")).toUtf8() + "\t登录后\tpdf\n";
     for (const char *method : {"1", "2"}) {
@@ -281,8 +281,8 @@ void TestCliDownload::badCookiesLineExitsTwo()
 {
     QTemporaryDir dir;
     const QString cookies = dir.filePath(QStringLiteral("cookies.txt"));
-    writeFile(cookies, "127.0.0.1\tFALSE\t/\tFALSE\t0\tgood\tsecret-value\n"
-                       "127.0.0.1 FALSE / FALSE 0 bad secret-value\n");
+    QVERIFY(TestFiles::WriteFile(cookies, "127.0.0.1\tFALSE\t/\tFALSE\t0\tgood\tsecret-value\n"
+                                          "127.0.0.1 FALSE / FALSE 0 bad secret-value\n"));
     const QString folder = dir.filePath(QStringLiteral("docs"));
     const Run run = runCli({QStringLiteral("--folder"), folder, QStringLiteral("--cookies"), cookies},
                            doc(QStringLiteral("kind=pdf&size=1000&mark=c2")) + "\t不下载\tpdf\n");
