@@ -59,6 +59,9 @@ private slots:
     void cleanup();
 
     void panelControls();
+    void tickingAutoLoginChecksFields_data();
+    void tickingAutoLoginChecksFields();
+    void engineSignInWithoutFieldsClearsAutoLogin();
     void signsInWithEachForm_data();
     void signsInWithEachForm();
     void autoLoginAfterFirstPageRow_data();
@@ -247,6 +250,58 @@ void TestSignInPanel::panelControls()
     openWindow();
     for (const char *field : {"Text1", "Text2", "Text3"})
         QVERIFY(control<QLineEdit>(field)->text().isEmpty());
+}
+
+void TestSignInPanel::tickingAutoLoginChecksFields_data()
+{
+    QTest::addColumn<bool>("accountLogin");
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("account login, no password") << true << "http://127.0.0.1/login.html" << ""
+                                               << "帐号登录,必须先设置登录帐号和登录密码！";
+    QTest::newRow("no address") << false << " " << "" << "必须先设置登录网址！";
+    QTest::newRow("IP登录: the address suffices") << false << "http://127.0.0.1/login-ip.html" << "" << "";
+}
+
+void TestSignInPanel::tickingAutoLoginChecksFields()
+{
+    QFETCH(bool, accountLogin);
+    QFETCH(QString, address);
+    QFETCH(QString, password);
+    QFETCH(QString, message);
+    openWindow();
+    control<QRadioButton>(accountLogin ? "Option4" : "Option5")->setChecked(true);
+    control<QLineEdit>("Text1")->setText(address);
+    control<QLineEdit>("Text2")->setText(kAccount);
+    control<QLineEdit>("Text3")->setText(password);
+    auto *check2 = control<QCheckBox>("Check2");
+    check2->click();
+    QCOMPARE(check2->isChecked(), message.isEmpty());
+    QCOMPARE(m_window->session().options().autoLogin, message.isEmpty());
+    if (message.isEmpty()) {
+        QVERIFY(m_dialogs->shown().isEmpty());
+    } else {
+        QCOMPARE(m_dialogs->messages(), QStringList{message});
+        QCOMPARE(m_dialogs->shown().constFirst().icon, MessageIcon::Error);
+    }
+}
+
+// Fields emptied after "自动登录" was ticked: the engine's sign-in clears the
+// box without a word, so later downloads start none.
+void TestSignInPanel::engineSignInWithoutFieldsClearsAutoLogin()
+{
+    openWindow();
+    fillForm(m_portal.url(QStringLiteral("login.html")), true);
+    control<QCheckBox>("Check2")->setChecked(true);
+    control<QLineEdit>("Text3")->clear();
+    addRow(QStringLiteral("kind=pdf&size=1200&seed=7"), QStringLiteral("无密码"));
+    runList();
+    QCOMPARE(m_window->listModel().at(0).type, QStringLiteral("htm"));
+    QVERIFY(!control<QCheckBox>("Check2")->isChecked());
+    QVERIFY(!m_window->session().options().autoLogin);
+    QVERIFY(!login().running());
+    QVERIFY(m_dialogs->shown().isEmpty());
 }
 
 void TestSignInPanel::signsInWithEachForm_data()
