@@ -48,6 +48,7 @@ public:
     };
     QList<Applied> applied;
     QStringList clickedIds;
+    std::function<void()> whileApplying; // runs before the walk's answer
 
     void open(const QString &address) override { opened << address; }
     void reload() override { ++reloads; }
@@ -60,6 +61,8 @@ public:
                    std::function<void(bool)> done) override
     {
         applied.append({walk, account, password});
+        if (whileApplying)
+            whileApplying();
         const bool clicked = walk.submitIndex >= 0;
         QTimer::singleShot(0, this, [done, clicked] { done(clicked); });
     }
@@ -103,6 +106,7 @@ private slots:
     void missingFieldsClearAutoLogin_data();
     void missingFieldsClearAutoLogin();
     void noDocumentStillPauses();
+    void formWithoutSubmitLeavesOtherLoadsWaiting();
     void reloadsEveryMinute();
 
 private:
@@ -460,6 +464,23 @@ void TestSignIn::noDocumentStillPauses()
     QVERIFY(m_login->running());
     advance(5001);
     QTRY_COMPARE(finished.size(), 1);
+}
+
+// A form whose submit button comes first is filled and not sent; the
+// page-loading flag of a page opened meanwhile is not the sign-in's to clear.
+void TestSignIn::formWithoutSubmitLeavesOtherLoadsWaiting()
+{
+    m_page->inputs = Inputs{{QString(), QStringLiteral("submit")},
+                            {QStringLiteral("userid"), QStringLiteral("text")},
+                            {QStringLiteral("password"), QStringLiteral("password")}};
+    m_page->whileApplying = [this] { m_login->navigate(QStringLiteral("http://127.0.0.1/other.html")); };
+    m_login->runSiteLogin(true);
+    m_page->finishLoad();
+    QTRY_VERIFY(m_login->pausing());
+    QCOMPARE(m_page->applied.size(), 1);
+    QCOMPARE(m_page->applied.at(0).walk.fills.size(), 2);
+    QCOMPARE(m_page->applied.at(0).walk.submitIndex, -1);
+    QVERIFY(m_login->pageLoading());
 }
 
 void TestSignIn::reloadsEveryMinute()

@@ -123,12 +123,17 @@ void SiteLogin::fillForm()
         if (fields.accountLogin) {
             const InputWalk walk = WalkInputs(*inputs);
             const qint64 start = wholeSeconds();
-            if (walk.submitIndex >= 0)
+            const bool submits = walk.submitIndex >= 0;
+            if (submits)
                 self->m_pageLoading = true;
             self->m_page.applyWalk(walk, TrimSpaces(fields.account), TrimSpaces(fields.password),
-                                   [self, start](bool clicked) {
-                                       if (self)
+                                   [self, start, submits](bool clicked) {
+                                       if (!self)
+                                           return;
+                                       if (submits)
                                            self->clickAndWait(clicked, start);
+                                       else
+                                           self->pause();
                                    });
         } else {
             const qint64 start = wholeSeconds();
@@ -144,7 +149,7 @@ void SiteLogin::fillForm()
 void SiteLogin::clickAndWait(bool clicked, qint64 startSeconds)
 {
     if (!clicked) {
-        // Nothing was clicked, so no page is coming.
+        // The flag was set for a click that did not happen: no page is coming.
         m_pageLoading = false;
         pause();
         return;
