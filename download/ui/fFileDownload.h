@@ -1,10 +1,10 @@
 #pragma once
 // The download window "文件下载": the toolbar of run settings, the download
-// list ListView3, the four-panel status bar and the menu tree. It owns the
-// list, the session, the scheduler and the list commands and only wires them
-// to its controls; the work is theirs. There is at most one download window;
-// the shell creates it through instance() and hands the harvested rows to its
-// list.
+// list ListView3 with the sign-in panel PicWebBK over it ("网页登录"), the
+// four-panel status bar and the menu tree. It owns the list, the session,
+// the scheduler and the list commands and only wires them to its controls;
+// the work is theirs. There is at most one download window; the shell
+// creates it through instance() and hands the harvested rows to its list.
 #include "download/ui/DownloadMenuBar.h"
 
 #include <QMainWindow>
