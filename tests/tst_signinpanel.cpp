@@ -72,6 +72,7 @@ private slots:
     void closeHidesAndBlanks_data();
     void closeHidesAndBlanks();
     void newWindowShownInPanel_data();
+    void pagesNeitherCloseNorSpeak();
     void newWindowShownInPanel();
 
 private:
@@ -563,6 +564,26 @@ void TestSignInPanel::newWindowShownInPanel()
     SpinFor(300);
     QCOMPARE(page()->url(), QUrl(m_portal.url(shown)));
     QCOMPARE(int(QApplication::topLevelWidgets().size()), windows);
+}
+
+// The panel's browser is silent (a script's alert and error show nothing)
+// and stays when a page closes its window.
+void TestSignInPanel::pagesNeitherCloseNorSpeak()
+{
+    openWindow();
+    control<QPushButton>("Command1")->click();
+    auto *web1 = control<QWebEngineView>("Web1");
+    for (const char *path : {"browser/script-error.html", "browser/close.html"}) {
+        const QUrl url(m_portal.url(QString::fromUtf8(path)));
+        PageLoadWatch loaded(page(), [&](const QUrl &at) { return at == url; });
+        page()->setUrl(url);
+        QVERIFY(loaded.wait());
+        SpinFor(300);
+        QCOMPARE(page()->url(), url);
+    }
+    QVERIFY(m_dialogs->shown().isEmpty());
+    QVERIFY(web1->isVisible());
+    QCOMPARE(web1->page(), page());
 }
 
 QTEST_MAIN(TestSignInPanel)
