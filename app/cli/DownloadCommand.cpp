@@ -185,18 +185,20 @@ bool parseOptions(const QStringList &args, Job &job, QString &error, bool &help)
         return true;
     };
     DownloadOptions &options = job.options;
-    if (!intValue(method, 1, 2, options.method) || !intValue(threads, 1, 6, options.threadCount)
+    int methodNumber = int(options.method);
+    if (!intValue(method, 1, 2, methodNumber) || !intValue(threads, 1, 6, options.threadCount)
         || !intValue(interval, 0, 600, options.intervalSeconds))
         return false;
+    options.method = DownloadMethod(methodNumber);
 
     if (parser.isSet(duplicate)) {
         const QString mode = parser.value(duplicate);
         if (mode == u"跳过" || mode == u"skip")
-            options.duplicateMode = QStringLiteral("跳过");
+            options.duplicateMode = DuplicateMode::Skip;
         else if (mode == u"覆盖" || mode == u"overwrite")
-            options.duplicateMode = QStringLiteral("覆盖");
+            options.duplicateMode = DuplicateMode::Overwrite;
         else if (mode == u"重命名" || mode == u"rename")
-            options.duplicateMode = QStringLiteral("重命名");
+            options.duplicateMode = DuplicateMode::Rename;
         else {
             error = QStringLiteral("--duplicate wants 跳过, 覆盖 or 重命名, not \"%1\"").arg(mode);
             return false;
@@ -223,7 +225,7 @@ bool parseOptions(const QStringList &args, Job &job, QString &error, bool &help)
         }
         // The slots of method 2 never go through the proxy; saying so beats a
         // run that quietly ignores it.
-        if (options.method != 1) {
+        if (options.method != DownloadMethod::SingleConnection) {
             error = QStringLiteral("--proxy works with --method 1 only");
             return false;
         }
@@ -431,17 +433,16 @@ private:
     {
         const DownloadRow &row = m_list.at(i);
         // "50000/100000", or the status word beside the count ("0 下载失败").
-        bool sized = false;
-        row.size.toLongLong(&sized);
-        QString bytes = row.received;
-        if (!row.size.isEmpty())
-            bytes += (sized ? u'/' : u' ') + row.size;
+        const QString size = SizeText(row);
+        QString bytes = ReceivedText(row);
+        if (!size.isEmpty())
+            bytes += (row.size >= 0 ? u'/' : u' ') + size;
         const QString file = row.type.isEmpty() ? row.name : row.name + u'.' + row.type;
         return QStringLiteral("[%1/%2] %3 %4 %5 %6")
             .arg(i + 1)
             .arg(m_list.count())
             .arg(stateWord(row.state), -11)
-            .arg(row.progress, bytes, file);
+            .arg(ProgressText(row), bytes, file);
     }
 
     // Back to the first live line, everything below it cleared.
@@ -508,7 +509,8 @@ void printRows(const DownloadListModel &list)
     QString out;
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow &row = list.at(i);
-        out += QStringList{row.name, row.type, row.size, row.received, row.progress, row.folder, stateWord(row.state)}
+        out += QStringList{row.name, row.type, SizeText(row), ReceivedText(row), ProgressText(row), row.folder,
+                           stateWord(row.state)}
                    .join(u'\t')
             + u'\n';
     }
