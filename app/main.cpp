@@ -1,9 +1,13 @@
 #include "harvest/flow/PortalAddress.h"
-#include "harvest/ui/fWebSearch.h"
 #include "platform/DialogService.h"
 #include "platform/media/MediaSoundPlayer.h"
 #include "platform/SettingsStore.h"
 #include "platform/ui/QtDialogService.h"
+#include "shell/AppShell.h"
+#include "shell/core/VersionCheck.h"
+#include "shell/core/VersionRule.h"
+#include "shell/fCover.h"
+#include "shell/ProgramImages.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -30,8 +34,21 @@ int main(int argc, char **argv)
                                                    "setting fWebSearch/门户网址, else %1).")
                                         .arg(PortalAddress::defaultBase()),
                                     QStringLiteral("URL"));
+    const QCommandLineOption versionUrl(
+        QStringLiteral("version-url"),
+        QStringLiteral("Address of the version file asked at start-up for this run; given twice, the second is "
+                       "asked when the first fails (default: the settings fCover/版本文件网址 and "
+                       "fCover/版本文件备用网址; none: nothing is asked)."),
+        QStringLiteral("URL"));
+    const QCommandLineOption downloadPage(
+        QStringLiteral("download-page"),
+        QStringLiteral("Page opened in the web browser when a newer version is found (default: the setting "
+                       "fCover/下载页网址, else the version file's folder)."),
+        QStringLiteral("URL"));
     parser.addOption(help);
     parser.addOption(portal);
+    parser.addOption(versionUrl);
+    parser.addOption(downloadPage);
     if (!parser.parse(arguments)) {
         std::fprintf(stderr, "litharvest: %s\n", qPrintable(parser.errorText()));
         return 2;
@@ -45,19 +62,50 @@ int main(int argc, char **argv)
         return 2;
     }
 
+    const QStringList versionUrls = parser.values(versionUrl);
+    if (versionUrls.size() > 2) {
+        std::fprintf(stderr, "litharvest: --version-url is given at most twice\n");
+        return 2;
+    }
+    QStringList addresses = versionUrls;
+    if (parser.isSet(downloadPage))
+        addresses << parser.value(downloadPage);
+    for (const QString &address : addresses) {
+        if (VersionSource::parseAddress(address).isEmpty()) {
+            std::fprintf(stderr, "litharvest: not an http or https address: %s\n", qPrintable(address));
+            return 2;
+        }
+    }
+
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("litharvest"));
+    QApplication::setApplicationVersion(ProgramVersionText());
+    QApplication::setWindowIcon(ProgramIcon());
+    // Hiding the cover for a main window is no reason to end; closing the
+    // cover is the only one.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     QtDialogService dialogs;
     DialogService::setInstance(&dialogs);
     MediaSoundPlayer sounds; // installs itself for its lifetime
 
-    // Until the cover window exists the program opens on the harvesting
-    // window and ends when the last main window closes.
-    fWebSearch *harvest = fWebSearch::instance(true);
-    harvest->show();
-    const int result = app.exec();
+    VersionSource source = VersionSource::fromSettings();
+    if (!versionUrls.isEmpty()) {
+        source.primary = VersionSource::parseAddress(versionUrls.at(0));
+        source.secondary = versionUrls.size() > 1 ? VersionSource::parseAddress(versionUrls.at(1)) : QUrl();
+    }
+    if (parser.isSet(downloadPage))
+        source.downloadPage = VersionSource::parseAddress(parser.value(downloadPage));
+
+    int result = 0;
+    {
+        AppShell shell;
+        shell.cover().versionCheck().setSource(source);
+        QObject::connect(&shell, &AppShell::quitRequested, &app, &QCoreApplication::quit, Qt::QueuedConnection);
+        shell.start();
+        result = app.exec();
+    }
     DialogService::setInstance(nullptr);
     return result;
 }

@@ -28,6 +28,7 @@
 #include <QTest>
 
 #include <memory>
+#include <optional>
 
 namespace {
 QString stored(const QString &section, const QString &key)
@@ -405,7 +406,12 @@ void TestDownloadSettings::chooserAcceptsAndRemembers()
     const QString b = path(QStringLiteral("乙"));
     QVERIFY(SaveListToFile({a, b}, SaveListFilePath()));
     bool done = false;
-    QPointer<fSeleFileSavePath> chooser = fSeleFileSavePath::showModal(nullptr, [&] { done = true; });
+    SaveFolderChoice answer;
+    QPointer<fSeleFileSavePath> chooser = fSeleFileSavePath::showModal(nullptr, [&](const SaveFolderChoice &choice) {
+        done = true;
+        answer = choice;
+        DownloadSettings::instance().takeSaveFolderChoice(choice); // as the harvesting window does
+    });
     auto *combo = child<QComboBox>(chooser, "Combo1");
     QCOMPARE(combo->count(), 2);
     QCOMPARE(combo->currentText(), QDir::homePath() + QStringLiteral("/12345/"));
@@ -414,11 +420,12 @@ void TestDownloadSettings::chooserAcceptsAndRemembers()
 
     combo->setEditText(a); // a folder already listed
     child<QRadioButton>(chooser, "Option1")->setChecked(true);
-    DownloadSettings::instance().setSaveFolderCancelled(true);
     chooser->Command2_Click();
     QVERIFY(done);
     QVERIFY(m_dialogs->messages().isEmpty());
-    QVERIFY(!DownloadSettings::instance().saveFolderCancelled());
+    QVERIFY(!answer.cancelled);
+    QVERIFY(answer.keepSourceFileName);
+    QCOMPARE(answer.folder, a + QStringLiteral("/"));
     QVERIFY(DownloadSettings::instance().keepSourceFileName());
     QCOMPARE(DownloadSettings::instance().defaultSaveFolder(), a + QStringLiteral("/"));
     QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), a + QStringLiteral("/"));
@@ -440,23 +447,28 @@ void TestDownloadSettings::chooserCancelAndBadFolder()
     plain.close();
     std::unique_ptr<fSeleFileSavePath> chooser(new fSeleFileSavePath);
     child<QComboBox>(chooser.get(), "Combo1")->setEditText(path(QStringLiteral("plain.txt/sub")));
+    child<QRadioButton>(chooser.get(), "Option1")->setChecked(true);
     chooser->Command2_Click();
     QCOMPARE(m_dialogs->lastMessage(), QStringLiteral("文件夹设置错误！"));
     QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), QStringLiteral("<absent>"));
     QVERIFY(!QFile::exists(SaveListFilePath()));
-    QVERIFY(!DownloadSettings::instance().saveFolderCancelled());
+    QVERIFY(chooser->choice().folder.isEmpty()); // no answer yet: the chooser stays for a better folder
 
     chooser->Command3_Click();
-    QVERIFY(DownloadSettings::instance().saveFolderCancelled());
+    QVERIFY(chooser->choice().cancelled);
+    // "原文件名" ticked before a refused folder and 取消 does not hold for the
+    // hand-overs that follow.
+    DownloadSettings::instance().takeSaveFolderChoice(chooser->choice());
+    QVERIFY(!DownloadSettings::instance().keepSourceFileName());
     QCOMPARE(chooser->result(), int(QDialog::Rejected));
     QVERIFY(!QFile::exists(SaveListFilePath()));
 
     // The close box counts as 取消 too.
-    DownloadSettings::instance().setSaveFolderCancelled(false);
-    std::unique_ptr<fSeleFileSavePath> other(new fSeleFileSavePath);
-    other->show();
+    std::optional<SaveFolderChoice> closedWith;
+    QPointer<fSeleFileSavePath> other
+        = fSeleFileSavePath::showModal(nullptr, [&](const SaveFolderChoice &choice) { closedWith = choice; });
     other->close();
-    QVERIFY(DownloadSettings::instance().saveFolderCancelled());
+    QVERIFY(closedWith && closedWith->cancelled);
 }
 
 void TestDownloadSettings::chooserFullListMakesRoom()

@@ -17,6 +17,7 @@
 #include "harvest/ui/fWebSearch.h"
 #include "harvest/ui/HarvestBrowserPage.h"
 #include "platform/SettingsStore.h"
+#include "shell/AppShell.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WebEngineWait.h"
@@ -34,6 +35,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWebEngineView>
+
+#include <memory>
 
 namespace {
 constexpr int kLoadMs = 20000;
@@ -106,6 +109,7 @@ private:
 
     QTemporaryDir m_dir;
     ScriptedDialogs m_dialogs;
+    std::unique_ptr<AppShell> m_shell; // connects the hand-over to the download window
     QPointer<fWebSearch> m_window;
 };
 
@@ -117,6 +121,7 @@ void TestHarvestEndToEnd::initTestCase()
     store.write(QStringLiteral("设置"), QStringLiteral("提取网页信息时提示下载保存路径"), QStringLiteral("0"));
     store.write(QStringLiteral("设置"), QStringLiteral("下载文件保存路径"), m_dir.filePath(QStringLiteral("文献/")));
     DownloadSettings::instance().reset();
+    m_shell = std::make_unique<AppShell>();
 }
 
 void TestHarvestEndToEnd::cleanup()
@@ -132,9 +137,8 @@ bool TestHarvestEndToEnd::openAndSearch(const PortalProcess &portal)
 {
     if (!PortalAddress::instance().overrideBase(portal.base()))
         return false;
-    m_window = fWebSearch::instance(true);
+    m_window = m_shell->openHarvestWindow(); // opens the portal's home page
     QWebEnginePage *page = m_window->browserPage();
-    m_window->show(); // opens the portal's home page
     if (!WaitForPageLoad(page, [&](const QUrl &url) { return url == QUrl(portal.base()); }))
         return false;
     QSignalSpy loaded(page, &QWebEnginePage::loadFinished);

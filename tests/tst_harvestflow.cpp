@@ -58,10 +58,13 @@ public:
     int clicks = 0;
     bool loading = false;
     bool holdLoads = false;
+    std::function<void()> markupRequested; // runs while the markup is being read
 
     QString address() const override { return kBase + QStringLiteral("search?page=%1").arg(current + 1); }
     void fetchMarkup(std::function<void(const QString &)> done) override
     {
+        if (markupRequested)
+            markupRequested();
         const QString markup = pages.value(current);
         QTimer::singleShot(0, this, [done, markup] { done(markup); });
     }
@@ -142,12 +145,15 @@ private slots:
     void addAllHarvestsEveryPage();
     void addAllEndsOnVerificationPage();
     void stopDuringDelayHarvestsReachedPage();
+    void stopWhileReadingPageClicksNoMore_data();
+    void stopWhileReadingPageClicksNoMore();
     void delayCountsFromLoadedPage();
     void loadTimeoutEndsRun();
     void promptSettingAsksFolderOnce();
 
     void analysisCommands_data();
     void analysisCommands();
+    void commandDuringPassRunsAfterIt();
     void emptyListPassStillShowsDownloadWindow();
     void stopEndsPassAfterCurrentItem();
     void saveFolderQuestion();
@@ -238,6 +244,34 @@ void TestHarvestFlow::stopDuringDelayHarvestsReachedPage()
     QCOMPARE(faces.last().at(0).value<MultiPageHarvest::Face>(), MultiPageHarvest::Face::Idle);
 }
 
+void TestHarvestFlow::stopWhileReadingPageClicksNoMore_data()
+{
+    QTest::addColumn<bool>("verificationPage");
+    QTest::newRow("stop pressed") << false;
+    QTest::newRow("run starts on the verification page") << true;
+}
+
+// The stop flag and the verification notice are tested between reading a
+// page and clicking its next-page link: the portal gets no further request.
+void TestHarvestFlow::stopWhileReadingPageClicksNoMore()
+{
+    QFETCH(bool, verificationPage);
+    HarvestRig rig;
+    rig.page.pages = {resultPage(1, 2, true, verificationPage), resultPage(3, 2)};
+    if (!verificationPage) {
+        rig.page.markupRequested = [&rig] {
+            if (rig.run.face() == MultiPageHarvest::Face::Running)
+                rig.run.buttonClicked(); // "停止加入全部"
+        };
+    }
+    QSignalSpy finished(&rig.run, &MultiPageHarvest::finished);
+    rig.run.start();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(rig.page.clicks, 0);
+    QCOMPARE(rig.run.face(), MultiPageHarvest::Face::Idle);
+    QCOMPARE(rig.list.count(), verificationPage ? 0 : 2);
+}
+
 void TestHarvestFlow::delayCountsFromLoadedPage()
 {
     HarvestRig rig;
@@ -286,11 +320,10 @@ void TestHarvestFlow::promptSettingAsksFolderOnce()
     HarvestRig rig;
     rig.page.pages = {resultPage(1, 1), resultPage(2, 1, false)};
     int asked = 0;
-    rig.run.askSaveFolder = [&](std::function<void()> done) {
+    rig.run.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
         settings.setDefaultSaveFolder(QStringLiteral("/data/论文/"));
-        settings.setSaveFolderCancelled(true); // not consulted
-        QTimer::singleShot(0, done);
+        QTimer::singleShot(0, [done] { done(SaveFolderChoice()); }); // a cancelled answer: not consulted
     };
     QSignalSpy finished(&rig.run, &MultiPageHarvest::finished);
     rig.run.start();
@@ -341,16 +374,52 @@ void TestHarvestFlow::analysisCommands()
     QSignalSpy progress(&pass, &AnalysisPass::progressVisibleChanged);
     QSignalSpy finished(&pass, &AnalysisPass::finished);
 
-    QVERIFY(pass.run(AnalysisPass::Command(command)));
+    QSignalSpy commandDone(&pass, &AnalysisPass::commandFinished);
+    pass.run(AnalysisPass::Command(command));
     QVERIFY(flags.analysisRunning);
-    QVERIFY(!pass.run(AnalysisPass::Command::All)); // one pass at a time
+    QVERIFY(pass.commandActive());
     QVERIFY(finished.wait(5000));
+    QCOMPARE(commandDone.size(), 1);
+    QVERIFY(!pass.commandActive());
 
     QCOMPARE(got, handed);
     QCOMPARE(statusAtHandOver, QStringList(handed.size(), QString())); // re-analysis empties the status first
     QCOMPARE(statuses(list), after);
     QCOMPARE(shown, 1);
     QCOMPARE(progress.size(), 2);
+    QVERIFY(!flags.analysisRunning);
+}
+
+// A command given while the auto-analysis pass (or an earlier command) runs
+// is not dropped: it runs when that pass ends, and only the end of the
+// user's own commands makes "分析下载" usable again.
+void TestHarvestFlow::commandDuringPassRunsAfterIt()
+{
+    DownloadSettings::instance().setPromptSaveFolderOnExtract(1);
+    AnalysisListModel list;
+    fillList(list, {QString(), AnalysisStatus::failed(), QString()});
+    HarvestFlags flags;
+    AnalysisPass pass(list, flags);
+    QStringList order;
+    pass.handOver = [&](const AnalysisItem &item) {
+        order << QString::number(list.indexOfUrl(item.url));
+        return true;
+    };
+    QSignalSpy finished(&pass, &AnalysisPass::finished);
+    QSignalSpy commandDone(&pass, &AnalysisPass::commandFinished);
+
+    pass.autoTick(); // the auto pass over the unanalysed rows 0 and 2
+    QVERIFY(pass.isRunning());
+    QVERIFY(!pass.commandActive());
+    pass.run(AnalysisPass::Command::Failed);
+    pass.run(AnalysisPass::Command::All);
+    QVERIFY(pass.commandActive());
+    pass.autoTick(); // a waiting command keeps the timer's pass out
+
+    QTRY_COMPARE(finished.size(), 3);
+    QCOMPARE(commandDone.size(), 1);
+    QCOMPARE(order, (QStringList{"0", "2", "1", "0", "1", "2"}));
+    QVERIFY(!pass.commandActive());
     QVERIFY(!flags.analysisRunning);
 }
 
@@ -362,7 +431,12 @@ void TestHarvestFlow::emptyListPassStillShowsDownloadWindow()
     int handed = 0, shown = 0, asked = 0;
     pass.handOver = [&](const AnalysisItem &) { return ++handed > 0; };
     pass.showDownloadWindow = [&] { ++shown; };
-    pass.askSaveFolder = [&](std::function<void()> done) { ++asked; done(); };
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
+        ++asked;
+        SaveFolderChoice accepted;
+        accepted.cancelled = false;
+        done(accepted);
+    };
     QSignalSpy progress(&pass, &AnalysisPass::progressVisibleChanged);
     QSignalSpy finished(&pass, &AnalysisPass::finished);
     pass.run(AnalysisPass::Command::All);
@@ -403,10 +477,11 @@ void TestHarvestFlow::saveFolderQuestion()
     int handed = 0, asked = 0;
     bool cancel = true;
     pass.handOver = [&](const AnalysisItem &) { return ++handed > 0; };
-    pass.askSaveFolder = [&](std::function<void()> done) {
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
-        settings.setSaveFolderCancelled(cancel);
-        done();
+        SaveFolderChoice answer;
+        answer.cancelled = cancel;
+        done(answer);
     };
     QSignalSpy finished(&pass, &AnalysisPass::finished);
 
@@ -422,12 +497,11 @@ void TestHarvestFlow::saveFolderQuestion()
     QCOMPARE(handed, 2);
 
     settings.setPromptSaveFolderOnExtract(1); // the harvest asked already
-    settings.setSaveFolderCancelled(true);
+    cancel = true; // an earlier cancelled answer plays no part
     pass.run(AnalysisPass::Command::All);
     QVERIFY(finished.wait(5000));
     QCOMPARE(asked, 2);
     QCOMPARE(handed, 4);
-    QVERIFY(!settings.saveFolderCancelled());
 }
 
 void TestHarvestFlow::autoAnalysisBox()
@@ -438,10 +512,11 @@ void TestHarvestFlow::autoAnalysisBox()
     AnalysisPass pass(list, flags);
     bool cancel = true;
     int asked = 0;
-    pass.askSaveFolder = [&](std::function<void()> done) {
+    pass.askSaveFolder = [&](std::function<void(const SaveFolderChoice &)> done) {
         ++asked;
-        settings.setSaveFolderCancelled(cancel);
-        done();
+        SaveFolderChoice answer;
+        answer.cancelled = cancel;
+        done(answer);
     };
     QSignalSpy box(&pass, &AnalysisPass::autoAnalysisChanged);
     pass.setAutoAnalysisWanted(true);

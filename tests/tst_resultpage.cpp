@@ -1,9 +1,11 @@
 // Result-page extraction and the analysis list: the markup rules a portal
 // result page is read by, and what repeated harvesting leaves in the list.
 #include "harvest/core/AnalysisListModel.h"
+#include "harvest/core/PageSource.h"
 #include "harvest/core/ResultPageParser.h"
 
 #include <QSignalSpy>
+#include <QStringEncoder>
 #include <QTest>
 
 namespace {
@@ -57,6 +59,8 @@ private slots:
     void itemFields();
     void repeatedHarvestKeepsList();
     void listModel();
+    void pageBytes_data();
+    void pageBytes();
 };
 
 void TestResultPage::parse_data()
@@ -104,6 +108,14 @@ void TestResultPage::parse_data()
                                "<a onclick='%1'>全文下载</a></div>")
                     .arg(ok))
         << true << QStringList() << false;
+
+    // A scripting browser holds noscript content as text: a link there is
+    // no element of the block, and the block's real link decides.
+    QTest::newRow("full-text link inside noscript is not an element")
+        << page(QStringLiteral("<div class='julei-list'><noscript><a href='/nojs'>全文下载</a></noscript>"
+                               "<template><a onclick='x'>全文下载</a></template><a onclick='%1'>全文下载</a></div>")
+                    .arg(ok))
+        << true << QStringList{QStringLiteral("题|") + u1} << false;
 
     QTest::newRow("five fields")
         << page(block(QStringLiteral("f(\"中文期刊文章\",\"1\"/d?id=1\",\"a\",\"题\",\"c\")"))) << true << QStringList()
@@ -268,6 +280,36 @@ void TestResultPage::listModel()
     list.clear();
     QCOMPARE(list.count(), 0);
     QCOMPARE(list.indexOfUrl(QStringLiteral("d")), -1);
+}
+
+void TestResultPage::pageBytes_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("transport");
+    QTest::addColumn<QString>("expected");
+
+    const QString text = QStringLiteral("<meta charset='utf-8'><p>知识图谱构建方法研究</p>");
+    QStringEncoder gb("GB18030");
+    const QByteArray gbBytes = gb.encode(text);
+    QByteArray oneBad = text.toUtf8();
+    oneBad.insert(oneBad.indexOf("<p>") + 3, '\xff');
+
+    QTest::newRow("UTF-8") << text.toUtf8() << QByteArray() << text;
+    QTest::newRow("UTF-8 with one bad byte keeps its text")
+        << oneBad << QByteArray() << QString(text).insert(text.indexOf(QStringLiteral("<p>")) + 3, QChar(0xFFFD));
+    QTest::newRow("GB18030 bytes under a utf-8 meta") << gbBytes << QByteArray() << text;
+    QTest::newRow("GB18030 by transport charset") << gbBytes << QByteArray("gbk") << text;
+    // "+ADw-" is "<" in UTF-7: refused, the bytes are read as UTF-8.
+    QTest::newRow("UTF-7 is refused") << QByteArray("+ADw-p+AD4-") << QByteArray("utf-7")
+                                      << QStringLiteral("+ADw-p+AD4-");
+}
+
+void TestResultPage::pageBytes()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QByteArray, transport);
+    QFETCH(QString, expected);
+    QCOMPARE(DecodePageBytes(bytes, transport), expected);
 }
 
 QTEST_GUILESS_MAIN(TestResultPage)

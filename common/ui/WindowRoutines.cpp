@@ -1,6 +1,7 @@
 #include "common/ui/WindowRoutines.h"
 
 #include <QAbstractItemView>
+#include <QFontMetrics>
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
@@ -12,35 +13,31 @@
 #include <QTreeView>
 #include <QWidget>
 
+#include <algorithm>
+
 namespace {
 
-// The stock delegate with every row made the same height. Only put in place
-// of the view's own stock delegate: a window that draws its rows itself keeps
-// its delegate and answers the height there.
-class FixedRowHeightDelegate final : public QStyledItemDelegate
+// The height a row needs to show a line of the list's text uncut: the
+// font's line height or, when Chinese glyphs come from a taller fallback
+// font, theirs.
+int lineHeightPx(const QWidget *list)
 {
-public:
-    FixedRowHeightDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), m_height(height) {}
-    void setHeight(int height) { m_height = height; }
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(m_height);
-        return size;
-    }
-
-private:
-    int m_height;
-};
+    const QFontMetrics metrics(list->font());
+    const int sample = metrics.boundingRect(QStringLiteral("知识图谱Ågjy")).height();
+    return std::max(metrics.height(), sample);
+}
 
 void setRowHeight(QAbstractItemView *list, int height)
 {
+    height = std::max(height, lineHeightPx(list));
     if (auto *table = qobject_cast<QTableView *>(list)) {
         table->verticalHeader()->setMinimumSectionSize(1);
         table->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
         table->verticalHeader()->setDefaultSectionSize(height);
         return;
     }
+    // Only the view's own stock delegate is replaced: a window that draws its
+    // rows itself keeps its delegate and answers the height there.
     QAbstractItemDelegate *current = list->itemDelegate();
     if (auto *fixed = dynamic_cast<FixedRowHeightDelegate *>(current)) {
         fixed->setHeight(height);
@@ -56,6 +53,13 @@ void setRowHeight(QAbstractItemView *list, int height)
 }
 
 } // namespace
+
+QSize FixedRowHeightDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(m_height);
+    return size;
+}
 
 bool IsFormLoaded(const QString &name)
 {

@@ -61,7 +61,34 @@ DownloadSettings &DownloadSettings::instance()
 
 void DownloadSettings::reset()
 {
-    *this = DownloadSettings();
+    m_downloadMethod = kDefaultDownloadMethod;
+    m_duplicateNamePolicy = defaultDuplicateNamePolicy();
+    m_proxyEnabled = 0;
+    m_proxyUrl.clear();
+    m_proxyPort.clear();
+    m_maxFileSizeMB = float(kDefaultMaxFileSizeMB);
+    m_promptSaveFolderOnExtract = kDefaultPromptSaveFolderOnExtract;
+    m_defaultSaveFolder.clear();
+    m_keepSourceFileName = false;
+}
+
+void DownloadSettings::chooseDownloadMethod(int method)
+{
+    setDownloadMethod(method);
+    emit downloadMethodChosen(m_downloadMethod);
+}
+
+void DownloadSettings::announceChanges()
+{
+    emit changed();
+}
+
+void DownloadSettings::takeSaveFolderChoice(const SaveFolderChoice &choice)
+{
+    if (choice.cancelled)
+        return;
+    m_defaultSaveFolder = choice.folder;
+    m_keepSourceFileName = choice.keepSourceFileName;
 }
 
 QString DownloadSettings::defaultDuplicateNamePolicy()
@@ -183,7 +210,12 @@ void DownloadSettings::loadDefaultSaveFolder()
 
 void DownloadSettings::storeDefaultSaveFolder() const
 {
-    write(kSectionSettings, kKeySaveFolder, m_defaultSaveFolder);
+    storeDefaultSaveFolder(m_defaultSaveFolder);
+}
+
+void DownloadSettings::storeDefaultSaveFolder(const QString &folder)
+{
+    write(kSectionSettings, kKeySaveFolder, folder);
 }
 
 void DownloadSettings::loadForDownloadWindow()

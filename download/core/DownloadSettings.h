@@ -9,12 +9,25 @@
 // pair. Loading and storing are separate on purpose: the callers decide when
 // a value reaches the store (the method switch changes the method for this
 // run only; the window's close request stores it), so a setter never writes.
+//
+// The options dialog tells the open windows about what it stored through the
+// signals below; it knows no window.
+#include <QObject>
 #include <QString>
 
 struct DownloadOptions;
 
-class DownloadSettings final
+// The save-folder chooser's answer to the window that opened it.
+struct SaveFolderChoice
 {
+    bool cancelled = true;
+    QString folder;                  // accepted: the folder, ending in "/"
+    bool keepSourceFileName = false; // accepted: "原文件名" was chosen
+};
+
+class DownloadSettings final : public QObject
+{
+    Q_OBJECT
 public:
     // The values of the running program.
     static DownloadSettings &instance();
@@ -34,6 +47,8 @@ public:
     // than "1" reads as 2, the method every other value falls through to.
     int downloadMethod() const { return m_downloadMethod; }
     void setDownloadMethod(int method);
+    // The options dialog chose the method: set, then downloadMethodChosen.
+    void chooseDownloadMethod(int method);
     void loadDownloadMethod();
     void storeDownloadMethod() const;
 
@@ -83,13 +98,16 @@ public:
     void setDefaultSaveFolder(const QString &folder) { m_defaultSaveFolder = folder; }
     void loadDefaultSaveFolder();
     void storeDefaultSaveFolder() const;
+    // Stores a folder under that key without touching the in-memory value
+    // (the save-folder chooser on 确定).
+    static void storeDefaultSaveFolder(const QString &folder);
 
-    // Not stored: the chooser's file-name choice ("原文件名" = true) and
-    // whether it was left with 取消.
+    // Not stored: the chooser's last file-name choice ("原文件名" = true).
     bool keepSourceFileName() const { return m_keepSourceFileName; }
     void setKeepSourceFileName(bool keep) { m_keepSourceFileName = keep; }
-    bool saveFolderCancelled() const { return m_saveFolderCancelled; }
-    void setSaveFolderCancelled(bool cancelled) { m_saveFolderCancelled = cancelled; }
+    // An accepted choice of the save-folder chooser becomes DefaultSaveFolder
+    // and KeepSourceFileName of this run; a cancelled one changes nothing.
+    void takeSaveFolderChoice(const SaveFolderChoice &choice);
 
     // What the download window reads when it loads: the method, the
     // duplicate-name policy, the proxy and the maximum size.
@@ -100,7 +118,18 @@ public:
     // the ticked boxes come from the window's controls.
     void fillOptions(DownloadOptions &options) const;
 
+    // Emits changed(): the options dialog has stored its values.
+    void announceChanges();
+
+signals:
+    // Values were stored by the options dialog; windows take them over.
+    void changed();
+    // The options dialog chose this download method.
+    void downloadMethodChosen(int method);
+
 private:
+    DownloadSettings() = default;
+
     int m_downloadMethod = kDefaultDownloadMethod;
     QString m_duplicateNamePolicy = defaultDuplicateNamePolicy();
     int m_proxyEnabled = 0;
@@ -110,7 +139,6 @@ private:
     int m_promptSaveFolderOnExtract = kDefaultPromptSaveFolderOnExtract;
     QString m_defaultSaveFolder;
     bool m_keepSourceFileName = false;
-    bool m_saveFolderCancelled = false;
 };
 
 // A decimal number, spaces around it allowed: "10", "1.5", " 3128". The

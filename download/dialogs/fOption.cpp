@@ -4,10 +4,8 @@
 #include "common/TextCodec.h"
 #include "common/ui/DialogRoutines.h"
 #include "common/ui/NamedWidget.h"
-#include "common/ui/WindowRoutines.h"
 #include "download/core/DownloadSettings.h"
 #include "download/core/SaveNames.h"
-#include "download/ui/fFileDownload.h"
 #include "platform/DialogService.h"
 #include "platform/SettingsStore.h"
 
@@ -116,10 +114,9 @@ void fOption::loadValues()
 void fOption::Command1_Click()
 {
     const bool accepted = storeValues();
-    // The download window's run takes whatever got stored, also when a
+    // An open download window's run takes whatever got stored, also when a
     // check keeps the dialog open.
-    if (fFileDownload *window = fFileDownload::instance(false))
-        window->applySettingsToSession();
+    DownloadSettings::instance().announceChanges();
     if (accepted)
         accept();
 }
@@ -127,16 +124,10 @@ void fOption::Command1_Click()
 bool fOption::storeValues()
 {
     DownloadSettings &settings = DownloadSettings::instance();
-    fFileDownload *window = IsFormLoaded(QStringLiteral("fFileDownload")) ? fFileDownload::instance(false) : nullptr;
-    if (m_option1->isChecked()) {
-        settings.setDownloadMethod(1);
-        if (window)
-            window->showMethodFromOptions(1);
-    } else if (m_option2->isChecked()) {
-        settings.setDownloadMethod(2);
-        if (window)
-            window->showMethodFromOptions(2);
-    }
+    if (m_option1->isChecked())
+        settings.chooseDownloadMethod(1);
+    else if (m_option2->isChecked())
+        settings.chooseDownloadMethod(2);
     settings.storeDownloadMethod();
 
     settings.setProxyEnabled(m_check1->isChecked() ? 1 : 0);

@@ -3,7 +3,8 @@
 // the prompt for the save folder while extracting, the largest file size and
 // the default save folder. It shows the in-memory values of DownloadSettings
 // and stores each value as soon as 确定 has read it, so a check that keeps the
-// dialog open leaves the earlier values stored.
+// dialog open leaves the earlier values stored. The open windows learn of the
+// stored values through DownloadSettings' signals.
 #include <QDialog>
 
 class QCheckBox;

@@ -74,13 +74,14 @@ fSeleFileSavePath::fSeleFileSavePath(QWidget *parent)
     FitComboDropDownWidth(m_combo1);
 }
 
-fSeleFileSavePath *fSeleFileSavePath::showModal(QWidget *owner, std::function<void()> done)
+fSeleFileSavePath *fSeleFileSavePath::showModal(QWidget *owner,
+                                                std::function<void(const SaveFolderChoice &choice)> done)
 {
     auto *dialog = new fSeleFileSavePath(owner);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->setWindowModality(Qt::ApplicationModal);
     if (done)
-        connect(dialog, &QDialog::finished, dialog, [done](int) { done(); });
+        connect(dialog, &QDialog::finished, dialog, [dialog, done](int) { done(dialog->choice()); });
     dialog->show();
     return dialog;
 }
@@ -93,17 +94,16 @@ void fSeleFileSavePath::Command1_Click()
 
 void fSeleFileSavePath::Command2_Click()
 {
-    DownloadSettings &settings = DownloadSettings::instance();
-    settings.setKeepSourceFileName(m_option1->isChecked());
     m_combo1->setEditText(CreateFolderPath(WithTrailingSlash(m_combo1->currentText())));
     const QString folder = m_combo1->currentText();
     if (folder.isEmpty()) {
         ShowError(QStringLiteral("文件夹设置错误！"));
         return;
     }
-    settings.setDefaultSaveFolder(WithTrailingSlash(folder));
-    settings.storeDefaultSaveFolder();
-    settings.setSaveFolderCancelled(false);
+    m_choice.cancelled = false;
+    m_choice.folder = WithTrailingSlash(folder);
+    m_choice.keepSourceFileName = m_option1->isChecked();
+    DownloadSettings::storeDefaultSaveFolder(m_choice.folder);
 
     QStringList recent;
     for (int i = 0; i < m_combo1->count(); ++i)
@@ -127,6 +127,6 @@ void fSeleFileSavePath::Command3_Click()
 
 void fSeleFileSavePath::reject()
 {
-    DownloadSettings::instance().setSaveFolderCancelled(true);
+    m_choice = SaveFolderChoice();
     QDialog::reject();
 }

@@ -85,10 +85,3 @@ void DownloadStateIconDelegate::initStyleOption(QStyleOptionViewItem *option, co
     option->features |= QStyleOptionViewItem::HasDecoration;
     option->decorationSize = icon.size();
 }
-
-QSize DownloadStateIconDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
-{
-    QSize size = QStyledItemDelegate::sizeHint(option, index);
-    size.setHeight(m_rowHeight);
-    return size;
-}

@@ -5,29 +5,22 @@
 // the list view turns it into the icon.
 #include "download/core/DownloadRow.h"
 
+#include "common/ui/WindowRoutines.h"
+
 #include <QPixmap>
-#include <QStyledItemDelegate>
 
 // The icon of a state (grey clock, blue arrow, green tick, red cross), or a
 // null pixmap for a value that is none of the four.
 QPixmap DownloadStateIcon(RowState state);
 
-// Draws the rows of the download list: the stock look, the state icon in
-// the name column, every row rowHeight pixels high.
-class DownloadStateIconDelegate final : public QStyledItemDelegate
+// Draws the rows of the download list: the stock look with the state icon in
+// the name column; StripeListRows sets the row height.
+class DownloadStateIconDelegate final : public FixedRowHeightDelegate
 {
     Q_OBJECT
 public:
-    DownloadStateIconDelegate(int rowHeight, QObject *parent)
-        : QStyledItemDelegate(parent)
-        , m_rowHeight(rowHeight)
-    {
-    }
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    DownloadStateIconDelegate(int rowHeight, QObject *parent) : FixedRowHeightDelegate(rowHeight, parent) {}
 
 protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override;
-
-private:
-    int m_rowHeight;
 };

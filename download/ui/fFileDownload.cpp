@@ -119,6 +119,9 @@ fFileDownload::fFileDownload(QWidget *parent)
     m_commands->setRunningQueries(std::move(queries));
     wireMenus();
     wireScheduler();
+    DownloadSettings &settings = DownloadSettings::instance();
+    connect(&settings, &DownloadSettings::downloadMethodChosen, this, &fFileDownload::showMethodFromOptions);
+    connect(&settings, &DownloadSettings::changed, this, &fFileDownload::applySettingsToSession);
     applySettingsToSession();
     refreshLabel1();
 }
@@ -447,8 +450,7 @@ void fFileDownload::closeEvent(QCloseEvent *event)
     event->accept();
     if (s_instance == this)
         s_instance = nullptr;
-    if (!IsFormLoaded(QStringLiteral("fWebSearch")))
-        emit coverWindowRequested();
+    emit closed();
 }
 
 void fFileDownload::resizeEvent(QResizeEvent *event)

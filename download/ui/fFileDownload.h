@@ -3,7 +3,8 @@
 // list ListView3, the four-panel status bar and the menu tree. It owns the
 // list, the session, the scheduler and the list commands and only wires them
 // to its controls; the work is theirs. There is at most one download window;
-// the harvesting window reaches it through instance() to hand rows over.
+// the shell creates it through instance() and hands the harvested rows to its
+// list.
 #include "download/ui/DownloadMenuBar.h"
 
 #include <QMainWindow>
@@ -44,11 +45,12 @@ public:
     const DownloadMenuBar &menus() const { return m_menus; }
     QTreeView *listView() const { return m_listView3; }
 
-    // The options dialog chose a method: its label, and the thread count
-    // box (method 1 disables it, method 2 enables it and sets it to "1").
+    // The options dialog chose a method (DownloadSettings::downloadMethodChosen):
+    // its label, and the thread count box (method 1 disables it, method 2
+    // enables it and sets it to "1").
     void showMethodFromOptions(int method);
     // Copies the settings and the controls into the options the scheduler
-    // and the engines read.
+    // and the engines read; also whenever DownloadSettings::changed.
     void applySettingsToSession();
 
     void Command26_Click(); // "切换"
@@ -57,8 +59,8 @@ public:
 signals:
     // "资料检索分析窗口": the harvesting window is wanted, not modal.
     void harvestWindowRequested();
-    // The window closed while the harvesting window is not open.
-    void coverWindowRequested();
+    // The window has closed (the close went ahead).
+    void closed();
     // "清空IE浏览器缓存": the cache tool empties the embedded browser's cache.
     void browserCacheClearRequested();
 

@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 QString fromUtf8(const char *text)
@@ -25,18 +26,40 @@ const GumboVector *childrenOf(const GumboNode *node)
     return nullptr; // text, comments, and template contents
 }
 
+// Elements whose content a scripting browser does not hold as elements:
+// noscript is raw text there, and template contents are a separate document.
+bool opaqueToElementSearch(const GumboNode *element)
+{
+    return element->type == GUMBO_NODE_TEMPLATE || element->v.element.tag == GUMBO_TAG_NOSCRIPT;
+}
+
+// Visits every element below node in document order. The walk keeps its own
+// stack, so deeply nested markup cannot exhaust the call stack.
 template<typename Visit>
 void forEachDescendant(const GumboNode *node, const Visit &visit)
 {
-    const GumboVector *children = childrenOf(node);
-    if (!children)
-        return;
-    for (unsigned i = 0; i < children->length; ++i) {
-        const auto *child = static_cast<const GumboNode *>(children->data[i]);
+    struct Level
+    {
+        const GumboVector *children;
+        unsigned next;
+    };
+    std::vector<Level> levels;
+    if (const GumboVector *children = childrenOf(node))
+        levels.push_back({children, 0});
+    while (!levels.empty()) {
+        Level &level = levels.back();
+        if (level.next >= level.children->length) {
+            levels.pop_back();
+            continue;
+        }
+        const auto *child = static_cast<const GumboNode *>(level.children->data[level.next++]);
         if (child->type != GUMBO_NODE_ELEMENT && child->type != GUMBO_NODE_TEMPLATE)
             continue;
         visit(child);
-        forEachDescendant(child, visit);
+        if (opaqueToElementSearch(child))
+            continue;
+        if (const GumboVector *children = childrenOf(child))
+            levels.push_back({children, 0});
     }
 }
 

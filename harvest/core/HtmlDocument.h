@@ -33,7 +33,8 @@ QString ElementName(const GumboNode *node);
 QString AttributeText(const GumboNode *node, const char *name);
 
 // Every descendant of root named elementName (letter case ignored) in
-// document order. Template contents are a separate document and not searched.
+// document order. Template contents are a separate document and noscript
+// content is text to a scripting browser: neither is searched.
 QVector<const GumboNode *> CollectByTag(const GumboNode *root, const QString &elementName);
 // The descendants of CollectByTag whose whole class attribute, trimmed of
 // spaces, equals className ignoring letter case. It compares the attribute as

@@ -26,10 +26,71 @@ std::optional<QStringDecoder> decoderForLabel(QByteArray label, bool fromMeta)
     // are ASCII-compatible. Browsers take UTF-8 then.
     if (fromMeta && label.startsWith("utf-16"))
         return QStringDecoder(QStringConverter::Utf8);
+    // Encodings no browser reads a page in, although the converter knows
+    // them: UTF-7 smuggles markup past byte-level checks. They count as no
+    // label at all.
+    static const QByteArrayList refused = {"utf-7", "utf7", "unicode-1-1-utf-7", "csunicode11utf7",
+                                           "x-imap4-modified-utf7", "imap-mailbox-name", "bocu-1", "scsu",
+                                           "cesu-8"};
+    if (refused.contains(label) || label.startsWith("utf-32") || label.startsWith("utf32"))
+        return std::nullopt;
     QStringDecoder decoder(label.constData());
     if (!decoder.isValid())
         return std::nullopt;
     return decoder;
+}
+
+// Counts well-formed multi-byte UTF-8 sequences and malformed bytes. A UTF-8
+// page with a stray bad byte has many of the first and few of the second; a
+// GB18030 page taken for UTF-8 has almost none of the first.
+struct Utf8Census
+{
+    qsizetype sequences = 0;
+    qsizetype errors = 0;
+};
+
+Utf8Census utf8Census(const QByteArray &bytes)
+{
+    Utf8Census census;
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned char c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int length = 0;
+        unsigned char low = 0x80, high = 0xBF;
+        if (c >= 0xC2 && c <= 0xDF) {
+            length = 2;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            length = 3;
+            if (c == 0xE0)
+                low = 0xA0;
+            else if (c == 0xED)
+                high = 0x9F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            length = 4;
+            if (c == 0xF0)
+                low = 0x90;
+            else if (c == 0xF4)
+                high = 0x8F;
+        }
+        bool ok = length > 0 && i + length <= n;
+        for (int k = 1; ok && k < length; ++k) {
+            const unsigned char t = p[i + k];
+            ok = t >= (k == 1 ? low : 0x80) && t <= (k == 1 ? high : 0xBF);
+        }
+        if (ok) {
+            ++census.sequences;
+            i += length;
+        } else {
+            ++census.errors;
+            ++i;
+        }
+    }
+    return census;
 }
 
 QByteArray metaCharset(const QByteArray &bytes)
@@ -58,12 +119,15 @@ QString DecodePageBytes(const QByteArray &bytes, const QByteArray &transportChar
     if (!decoder)
         decoder.emplace(QStringConverter::Utf8);
     if (isUtf8(*decoder)) {
-        QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = strict.decode(bytes);
-        if (!strict.hasError())
-            return text;
-        QStringDecoder gb("GB18030");
-        return gb.decode(bytes);
+        // Bad bytes in a UTF-8 page become U+FFFD; only bytes that are mostly
+        // not UTF-8 at all are read as GB18030.
+        const Utf8Census census = utf8Census(bytes);
+        if (census.errors > 0 && census.errors >= census.sequences) {
+            QStringDecoder gb("GB18030");
+            return gb.decode(bytes);
+        }
+        QStringDecoder utf8(QStringConverter::Utf8);
+        return utf8.decode(bytes);
     }
     return decoder->decode(bytes);
 }

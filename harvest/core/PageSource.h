@@ -10,9 +10,11 @@
 // The page's text. The charset comes from a byte-order mark, else from
 // transportCharset (an HTTP Content-Type's charset), else from a meta
 // charset in the first 1024 bytes, else UTF-8. gbk, gb2312 and gb18030 are
-// all read as GB18030. A page meant as UTF-8 whose bytes are not UTF-8 is
-// read as GB18030 (a page saved by an older build kept the portal's
-// meta charset although it was written in the system code page).
+// all read as GB18030; UTF-7 and the like count as no charset. A UTF-8 page
+// keeps its text with each malformed byte replaced by U+FFFD, unless its
+// bytes are mostly not UTF-8 at all: then it is read as GB18030 (a page
+// saved by an older build kept the portal's meta charset although it was
+// written in the system code page).
 QString DecodePageBytes(const QByteArray &bytes, const QByteArray &transportCharset = QByteArray());
 
 // The charset parameter of a Content-Type value, or empty.

@@ -37,16 +37,23 @@ AnalysisPass::AnalysisPass(AnalysisListModel &list, HarvestFlags &flags, QObject
     connect(&m_autoTimer, &QTimer::timeout, this, &AnalysisPass::autoTick);
 }
 
-bool AnalysisPass::run(Command command)
+void AnalysisPass::run(Command command)
 {
-    if (m_running)
-        return false;
+    if (m_running) {
+        m_queued.append(command);
+        return;
+    }
+    startPass(command, true);
+}
+
+void AnalysisPass::startPass(Command command, bool userCommand)
+{
     m_running = true;
+    m_userPassRunning = userCommand;
     m_command = command;
     emit progressVisibleChanged(true);
     m_flags.analysisRunning = true;
     QTimer::singleShot(0, this, &AnalysisPass::decide); // the panel shows before the work starts
-    return true;
 }
 
 void AnalysisPass::stop()
@@ -69,18 +76,16 @@ void AnalysisPass::decide()
         startItems();
         return;
     }
-    DownloadSettings &settings = DownloadSettings::instance();
     if (promptSettingOn() || !askSaveFolder) {
         // The items carry the folder chosen when they were harvested.
-        settings.setSaveFolderCancelled(false);
         startItems();
         return;
     }
     QPointer<AnalysisPass> self(this);
-    askSaveFolder([self, startItems] {
+    askSaveFolder([self, startItems](const SaveFolderChoice &choice) {
         if (!self)
             return;
-        if (DownloadSettings::instance().saveFolderCancelled())
+        if (choice.cancelled)
             self->endPass();
         else
             startItems();
@@ -138,9 +143,17 @@ void AnalysisPass::endPass()
     emit progressVisibleChanged(false);
     m_flags.analysisRunning = false;
     m_running = false;
+    const bool userPass = m_userPassRunning;
+    m_userPassRunning = false;
     if (showDownloadWindow)
         showDownloadWindow();
     emit finished();
+    if (!m_queued.isEmpty()) {
+        startPass(m_queued.takeFirst(), true);
+        return;
+    }
+    if (userPass)
+        emit commandFinished();
 }
 
 void AnalysisPass::setAutoAnalysisWanted(bool ticked)
@@ -156,10 +169,10 @@ void AnalysisPass::setAutoAnalysisWanted(bool ticked)
         return;
     }
     QPointer<AnalysisPass> self(this);
-    askSaveFolder([self] {
+    askSaveFolder([self](const SaveFolderChoice &choice) {
         if (!self)
             return;
-        if (DownloadSettings::instance().saveFolderCancelled()) {
+        if (choice.cancelled) {
             self->m_autoTimer.stop();
             emit self->autoAnalysisChanged(false);
         } else {
@@ -171,7 +184,7 @@ void AnalysisPass::setAutoAnalysisWanted(bool ticked)
 
 void AnalysisPass::autoTick()
 {
-    if (m_running)
+    if (m_running || !m_queued.isEmpty())
         return; // a tick during a pass starts no second one
-    run(Command::Unanalysed);
+    startPass(Command::Unanalysed, false);
 }

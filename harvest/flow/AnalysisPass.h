@@ -12,11 +12,13 @@
 // 显示下载窗口.
 #include <QObject>
 #include <QTimer>
+#include <QVector>
 
 #include <functional>
 
 class AnalysisListModel;
 struct AnalysisItem;
+struct SaveFolderChoice;
 struct HarvestFlags;
 
 class AnalysisPass final : public QObject
@@ -35,16 +37,20 @@ public:
     // 加入下载列表 with the item's fields; the first call loads the download
     // window. Nothing is handed over while unset.
     std::function<bool(const AnalysisItem &item)> handOver;
-    // Shows the save-folder chooser modally and runs done when it has closed;
-    // the pass then reads SaveFolderCancelled. Unset: counts as accepted.
-    std::function<void(std::function<void()> done)> askSaveFolder;
+    // Shows the save-folder chooser modally and runs done with its answer
+    // when it has closed; a cancelled answer ends the pass. Unset: counts as
+    // accepted.
+    std::function<void(std::function<void(const SaveFolderChoice &choice)> done)> askSaveFolder;
     // Whether the list row is selected (for "分析选中项").
     std::function<bool(int row)> isSelected;
     // 显示下载窗口(false), at the end of every pass.
     std::function<void()> showDownloadWindow;
 
-    // Starts a pass; false (and nothing happens) while one runs.
-    bool run(Command command);
+    // The user's command: starts a pass, or, while a pass runs (the
+    // auto-analysis pass or an earlier command), runs after it.
+    void run(Command command);
+    // A command of the user's is running or waiting to run.
+    bool commandActive() const { return m_userPassRunning || !m_queued.isEmpty(); }
     // "停止": clears the analysis-running flag; the pass ends after the item
     // being handed over.
     void stop();
@@ -62,10 +68,14 @@ signals:
     // The progress panel "正在分析,请稍候..." with "停止".
     void progressVisibleChanged(bool visible);
     void autoAnalysisChanged(bool on);
-    // The pass has ended (after 显示下载窗口); "分析下载" is enabled again.
+    // A pass has ended (after 显示下载窗口), the auto-analysis pass included.
     void finished();
+    // The user's last command has ended and none waits: "分析下载" is
+    // enabled again.
+    void commandFinished();
 
 private:
+    void startPass(Command command, bool userCommand);
     bool takes(int row) const;
     void decide();
     void nextItem();
@@ -75,6 +85,8 @@ private:
     HarvestFlags &m_flags;
     QTimer m_autoTimer;
     bool m_running = false;
+    bool m_userPassRunning = false;
+    QVector<Command> m_queued;
     Command m_command = Command::All;
     int m_row = 0;
     int m_end = 0;

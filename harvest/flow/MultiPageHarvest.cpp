@@ -47,7 +47,7 @@ void MultiPageHarvest::start()
     m_flags.addAllStop = false;
     if (DownloadSettings::instance().promptSaveFolderOnExtract() == 1 && askSaveFolder) {
         QPointer<MultiPageHarvest> self(this);
-        askSaveFolder([self] {
+        askSaveFolder([self](const SaveFolderChoice &) {
             if (self)
                 self->beginRun();
         });
@@ -117,8 +117,15 @@ void MultiPageHarvest::下一页()
 {
     QPointer<MultiPageHarvest> self(this);
     m_harvester.AddThisPage(runFolder(), [self] {
-        if (self)
-            self->clickLink();
+        if (!self)
+            return;
+        // A stop pressed, or the verification page seen, while the page was
+        // being read ends the run here: no further page is requested.
+        if (self->stopOrBlocked()) {
+            self->nextPageDone(false);
+            return;
+        }
+        self->clickLink();
     });
 }
 

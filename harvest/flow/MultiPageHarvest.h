@@ -19,6 +19,7 @@
 class HarvestPage;
 class PageHarvester;
 struct HarvestFlags;
+struct SaveFolderChoice;
 
 class MultiPageHarvest final : public QObject
 {
@@ -42,8 +43,8 @@ public:
     // 下一页 fail. Zero while unset.
     std::function<int()> delaySeconds;
     // Shows the save-folder chooser modally and runs done when it has closed
-    // (its outcome is not consulted). Asked only when the prompt setting is 1.
-    std::function<void(std::function<void()> done)> askSaveFolder;
+    // (its answer is not consulted). Asked only when the prompt setting is 1.
+    std::function<void(std::function<void(const SaveFolderChoice &choice)> done)> askSaveFolder;
 
     // The button: starts a run when idle, asks the running one to stop.
     void buttonClicked();

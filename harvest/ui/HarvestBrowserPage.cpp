@@ -65,3 +65,13 @@ bool HarvestBrowserPage::javaScriptPrompt(const QUrl &securityOrigin, const QStr
         *result = *typed;
     return true;
 }
+
+void HarvestBrowserPage::javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message,
+                                                  int lineNumber, const QString &sourceID)
+{
+    if (m_silent || level != ErrorMessageLevel)
+        return;
+    const QString text = QStringLiteral("网页脚本错误：%1\n行：%2\n网址：%3").arg(message).arg(lineNumber).arg(sourceID);
+    const QString title = dialogTitle(QUrl(sourceID));
+    QTimer::singleShot(0, this, [text, title] { DialogService::instance().message(text, MessageIcon::Error, title); });
+}

@@ -5,7 +5,9 @@
 // address right here, and a script's window.close() is refused (the request
 // is not acted on). While silent ("禁止网页脚本对话框" ticked) the page's
 // alert, confirm and prompt boxes are not shown: confirm and prompt answer
-// as cancelled. When not silent they go through the dialog service.
+// as cancelled, and script errors are not reported. When not silent the
+// boxes go through the dialog service, and each script error is shown there
+// as well, after the engine's callback has returned.
 #include <QWebEnginePage>
 
 class HarvestBrowserPage final : public QWebEnginePage
@@ -29,6 +31,8 @@ protected:
     bool javaScriptConfirm(const QUrl &securityOrigin, const QString &msg) override;
     bool javaScriptPrompt(const QUrl &securityOrigin, const QString &msg, const QString &defaultValue,
                           QString *result) override;
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel level, const QString &message, int lineNumber,
+                                  const QString &sourceID) override;
 
 private:
     bool m_silent = true;

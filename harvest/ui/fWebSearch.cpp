@@ -8,7 +8,6 @@
 #include "download/core/DownloadSettings.h"
 #include "download/dialogs/fOption.h"
 #include "download/dialogs/fSeleFileSavePath.h"
-#include "download/ui/fFileDownload.h"
 #include "harvest/core/AnalysisListModel.h"
 #include "harvest/core/PageSource.h"
 #include "harvest/flow/AnalysisListCommands.h"
@@ -85,40 +84,6 @@ std::function<void(QWidget *)> &fWebSearch::usageNotesOpener()
 {
     static std::function<void(QWidget *)> opener;
     return opener;
-}
-
-namespace {
-// The download window, loaded when needed; its "资料检索分析窗口" brings
-// the harvesting window back, its "清空IE浏览器缓存" clears this profile's cache.
-fFileDownload *loadDownloadWindow()
-{
-    static QPointer<fFileDownload> wired;
-    fFileDownload *window = fFileDownload::instance(true);
-    if (wired != window) {
-        wired = window;
-        QObject::connect(window, &fFileDownload::harvestWindowRequested, window, [] {
-            fWebSearch *harvest = fWebSearch::instance(true);
-            harvest->show();
-            harvest->raise();
-            harvest->activateWindow();
-        });
-        QObject::connect(window, &fFileDownload::browserCacheClearRequested, window,
-                         [] { RunBrowserCacheClearing(true); });
-    }
-    return window;
-}
-} // namespace
-
-void 显示下载窗口(bool 前置窗口)
-{
-    fFileDownload *window = fFileDownload::instance(false);
-    if (!window)
-        return;
-    window->listView()->viewport()->update();
-    if (window->isHidden())
-        window->show();
-    if (前置窗口 && window->isMinimized())
-        window->showNormal();
 }
 
 fWebSearch::fWebSearch(QWidget *parent)
@@ -270,28 +235,34 @@ void fWebSearch::wireWork()
     });
 
     m_addAll->delaySeconds = [this] { return m_combo1->currentIndex(); };
-    m_addAll->askSaveFolder = [this](std::function<void()> done) { askSaveFolder(std::move(done)); };
+    m_addAll->askSaveFolder = [this](std::function<void(const SaveFolderChoice &)> done) {
+        askSaveFolder(std::move(done));
+    };
     connect(m_addAllButton, &QPushButton::clicked, this, &fWebSearch::addAllClicked);
     connect(m_addAll, &MultiPageHarvest::faceChanged, this, &fWebSearch::showAddAllFace);
     connect(m_addAll, &MultiPageHarvest::finished, this, &fWebSearch::fitListColumns);
     connect(m_addThisButton, &QPushButton::clicked, this, &fWebSearch::addThisPageClicked);
 
-    m_pass->handOver = [](const AnalysisItem &item) {
-        // The first hand-over loads the download window.
-        fFileDownload *window = loadDownloadWindow();
-        return 加入下载列表(window->listModel(), item.url, item.title, item.stype, item.保存路径, item.ref);
+    m_pass->handOver = [this](const AnalysisItem &item) {
+        DownloadListModel *list = downloadList ? downloadList() : nullptr;
+        return list && 加入下载列表(*list, item.url, item.title, item.stype, item.保存路径, item.ref);
     };
-    m_pass->askSaveFolder = [this](std::function<void()> done) { askSaveFolder(std::move(done)); };
+    m_pass->askSaveFolder = [this](std::function<void(const SaveFolderChoice &)> done) {
+        askSaveFolder(std::move(done));
+    };
     m_pass->isSelected = [this](int row) {
         return m_listView1->selectionModel()->isRowSelected(row, QModelIndex());
     };
-    m_pass->showDownloadWindow = [] { 显示下载窗口(false); };
+    m_pass->showDownloadWindow = [this] {
+        if (showDownloadWindow)
+            showDownloadWindow(false);
+    };
     connect(m_pass, &AnalysisPass::progressVisibleChanged, this, [this](bool visible) {
         m_progress->setVisible(visible);
         if (visible)
             m_progress->raise();
     });
-    connect(m_pass, &AnalysisPass::finished, m_analyseButton, [this] { m_analyseButton->setEnabled(true); });
+    connect(m_pass, &AnalysisPass::commandFinished, m_analyseButton, [this] { m_analyseButton->setEnabled(true); });
     connect(m_analyseButton, &QPushButton::clicked, this, [this] { analyseClicked(QCursor::pos()); });
     connect(m_autoAnalysis, &QCheckBox::clicked, m_pass, &AnalysisPass::setAutoAnalysisWanted);
     connect(m_pass, &AnalysisPass::autoAnalysisChanged, m_autoAnalysis, [this](bool on) {
@@ -331,10 +302,7 @@ void fWebSearch::wireMenus()
             [this](const QPoint &pos) { m_menus.menu清除->popup(m_listView1->viewport()->mapToGlobal(pos)); });
 
     connect(m.menu设置, &QAction::triggered, this, [this] { fOption::showModal(this); });
-    connect(m.menu打开下载窗口, &QAction::triggered, this, [] {
-        loadDownloadWindow();
-        fFileDownload::显示下载窗口();
-    });
+    connect(m.menu打开下载窗口, &QAction::triggered, this, &fWebSearch::downloadWindowRequested);
     m.menu查看IE浏览器缓存->setEnabled(bool(cacheViewerOpener()));
     connect(m.menu查看IE浏览器缓存, &QAction::triggered, this, [this] {
         if (cacheViewerOpener())
@@ -362,7 +330,7 @@ void fWebSearch::wireMenus()
     // Closed without a choice: "分析下载" is usable again.
     connect(m.menu加入, &QMenu::aboutToHide, this, [this] {
         QTimer::singleShot(0, this, [this] {
-            if (!m_pass->isRunning())
+            if (!m_pass->commandActive())
                 m_analyseButton->setEnabled(true);
         });
     });
@@ -380,9 +348,15 @@ void fWebSearch::loadDelaySelector()
         m_combo1->setCurrentIndex(stored);
 }
 
-void fWebSearch::askSaveFolder(std::function<void()> done)
+void fWebSearch::askSaveFolder(std::function<void(const SaveFolderChoice &)> done)
 {
-    fSeleFileSavePath::showModal(this, std::move(done));
+    // An accepted folder and file-name choice hold for this run's harvests
+    // and hand-overs.
+    fSeleFileSavePath::showModal(this, [done = std::move(done)](const SaveFolderChoice &choice) {
+        DownloadSettings::instance().takeSaveFolderChoice(choice);
+        if (done)
+            done(choice);
+    });
 }
 
 void fWebSearch::goHome()
@@ -412,7 +386,8 @@ void fWebSearch::addThisPageClicked()
     if (DownloadSettings::instance().promptSaveFolderOnExtract() == 1) {
         // The chooser's outcome is not consulted: after 取消 the folder is
         // whatever DefaultSaveFolder was before.
-        askSaveFolder([harvest] { harvest(DownloadSettings::instance().defaultSaveFolder()); });
+        askSaveFolder(
+            [harvest](const SaveFolderChoice &) { harvest(DownloadSettings::instance().defaultSaveFolder()); });
         return;
     }
     harvest(QString());
@@ -463,8 +438,7 @@ void fWebSearch::analyseClicked(const QPoint &globalPos)
 
 void fWebSearch::startAnalysis(int command)
 {
-    if (!m_pass->run(AnalysisPass::Command(command)) && !m_pass->isRunning())
-        m_analyseButton->setEnabled(true);
+    m_pass->run(AnalysisPass::Command(command));
 }
 
 void fWebSearch::refreshCount()
@@ -560,6 +534,5 @@ void fWebSearch::closeEvent(QCloseEvent *event)
     QMainWindow::closeEvent(event);
     if (s_instance == this)
         s_instance = nullptr;
-    if (!IsFormLoaded(QStringLiteral("fFileDownload")))
-        emit coverWindowRequested();
+    emit closed();
 }

@@ -4,8 +4,9 @@
 // It owns the list and the flags and wires the work of lh_harvestflow (the
 // page harvest, the add-all run, the analysis passes, the list commands, the
 // cache timer and the layout rule) to its controls; the work is theirs.
-// There is at most one harvesting window; the cover window and the download
-// window's "资料检索分析窗口" reach it through instance().
+// There is at most one harvesting window; the shell creates it through
+// instance() and connects it to the download window, which this window does
+// not know: the hand-over and 显示下载窗口 go through the hooks below.
 #include "harvest/flow/HarvestFlags.h"
 #include "harvest/ui/WebSearchMenuBar.h"
 
@@ -18,6 +19,7 @@ class AnalysisListCommands;
 class AnalysisListModel;
 class AnalysisPass;
 class CacheClearTimer;
+class DownloadListModel;
 class HarvestBrowserPage;
 class MultiPageHarvest;
 class PageHarvester;
@@ -29,6 +31,7 @@ class QTreeView;
 class QWebEngineView;
 class SplitterBar;
 class WebHarvestPage;
+struct SaveFolderChoice;
 
 class fWebSearch final : public QMainWindow
 {
@@ -50,6 +53,14 @@ public:
 
     explicit fWebSearch(QWidget *parent = nullptr);
     ~fWebSearch() override;
+
+    // The download list that 加入下载列表 appends to; the first call loads
+    // the download window. Nothing is handed over while it is unset.
+    std::function<DownloadListModel *()> downloadList;
+    // 显示下载窗口(前置窗口): acts only while the download window is loaded:
+    // redraws its list, shows it when hidden and, with 前置窗口, restores it
+    // from minimised. Every analysis pass ends with it.
+    std::function<void(bool 前置窗口)> showDownloadWindow;
 
     QWebEngineView *browser() const { return m_browser; }
     HarvestBrowserPage *browserPage() const { return m_page; }
@@ -87,8 +98,10 @@ public:
     void layoutWindow();
 
 signals:
-    // The window closed while the download window is not open.
-    void coverWindowRequested();
+    // "打开下载窗口": the download window is wanted, loaded and in front.
+    void downloadWindowRequested();
+    // The window has closed.
+    void closed();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -105,7 +118,7 @@ private:
     void showAddAllFace();
     void refreshCount();
     void startAnalysis(int command);
-    void askSaveFolder(std::function<void()> done);
+    void askSaveFolder(std::function<void(const SaveFolderChoice &choice)> done);
     void showAbout();
 
     AnalysisListModel *m_list;
@@ -142,7 +155,3 @@ private:
 
     static QPointer<fWebSearch> s_instance;
 };
-
-// 显示下载窗口: acts only while the download window is loaded: redraws its
-// list, shows it when hidden and, with 前置窗口, restores it from minimised.
-void 显示下载窗口(bool 前置窗口);

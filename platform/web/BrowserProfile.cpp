@@ -4,6 +4,7 @@
 #include "platform/NetworkAccess.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QNetworkCookie>
 #include <QStandardPaths>
@@ -36,13 +37,28 @@ QWebEngineProfile *makeProfile()
     profile->setPersistentStoragePath(root + QStringLiteral("/storage"));
     profile->setCachePath(root + QStringLiteral("/cache"));
     profile->setHttpCacheType(QWebEngineProfile::DiskHttpCache);
-    profile->setPersistentCookiesPolicy(QWebEngineProfile::ForcePersistentCookies);
+    // Cookies with an expiry are kept between runs; session cookies end with
+    // the program, as in any browser.
+    profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
 
     QWebEngineCookieStore *store = profile->cookieStore();
     QObject::connect(store, &QWebEngineCookieStore::cookieAdded, store,
                      [](const QNetworkCookie &cookie) { SharedCookies().insertCookie(cookie); });
     QObject::connect(store, &QWebEngineCookieStore::cookieRemoved, store,
                      [](const QNetworkCookie &cookie) { SharedCookies().deleteCookie(cookie); });
+    // Cookies the download engines receive go to the browser as well; an
+    // expired one (a sign-out) takes the browser's copy away.
+    QObject::connect(&SharedCookies(), &SharedCookieJar::cookiesFromServer, store,
+                     [store](const QList<QNetworkCookie> &cookies, const QUrl &url) {
+                         const QUrl origin = url.adjusted(QUrl::RemovePath | QUrl::RemoveQuery | QUrl::RemoveFragment);
+                         const QDateTime now = QDateTime::currentDateTimeUtc();
+                         for (const QNetworkCookie &cookie : cookies) {
+                             if (!cookie.isSessionCookie() && cookie.expirationDate() <= now)
+                                 store->deleteCookie(cookie, origin);
+                             else
+                                 store->setCookie(cookie, origin);
+                         }
+                     });
     // The cookies kept from earlier runs arrive through cookieAdded as well.
     store->loadAllCookies();
     qAddPostRoutine(destroyProfile);

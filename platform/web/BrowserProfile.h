@@ -1,12 +1,13 @@
 #pragma once
 // The embedded browser's one persistent profile "litharvest": its storage and
-// disk HTTP cache live under the per-user data folder and its cookies persist
-// between runs. The harvesting window's browser pane, the sign-in panel and
+// disk HTTP cache live under the per-user data folder and its cookies that
+// carry an expiry persist between runs. The harvesting window's browser pane, the sign-in panel and
 // the cache viewer all open their pages on it, so that they share one sign-in.
 //
-// Every cookie the browser stores or drops is mirrored into SharedCookies(),
-// the jar of the download engines: a document fetched after a sign-in in the
-// browser pane carries the browser's session. Create it on the user-interface
+// The profile's cookie store and SharedCookies(), the jar of the download
+// engines, are one store: a document fetched after a sign-in in the browser
+// pane carries the browser's session, and a session renewed on a document's
+// response reaches the browser. Create it on the user-interface
 // thread after the QApplication.
 #include <QString>
 

@@ -7,6 +7,7 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QTcpServer>
 #include <QTimer>
 
 PortalProcess::PortalProcess(const QStringList &extraArgs)
@@ -157,4 +158,13 @@ QList<PortalRequest> PortalProcess::requestsTo(const QString &targetPart, int ti
             matching.append(r);
     }
     return matching;
+}
+
+QString RefusedLoopbackUrl(const QString &path)
+{
+    QTcpServer server;
+    server.listen(QHostAddress::LocalHost);
+    const quint16 port = server.serverPort();
+    server.close();
+    return QStringLiteral("http://127.0.0.1:%1/").arg(port) + path;
 }

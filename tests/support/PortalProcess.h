@@ -20,6 +20,10 @@ struct PortalRequest {
     QString host;
 };
 
+// An http address on a loopback port where nothing listens (a refused
+// connection), with the given path, e.g. "litharvest/newver.txt".
+QString RefusedLoopbackUrl(const QString &path);
+
 class PortalProcess final {
 public:
     // extraArgs are passed after "--port 0", e.g. {"--seed", "7", "--require-login"}.

@@ -1,0 +1,17 @@
+#include "app/cli/CliSupport.h"
+
+#include "common/Paths.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+void printMessage(const char *command, const QString &text)
+{
+    std::fputs((QLatin1String(command) + QLatin1String(": ") + text + u'\n').toUtf8().constData(), stderr);
+}
+
+QString folderWithSlash(const QString &path)
+{
+    return WithTrailingSlash(QDir::cleanPath(path));
+}

@@ -1,0 +1,53 @@
+#include "app/cli/DownloadListInput.h"
+
+#include "app/cli/CliSupport.h"
+#include "download/core/DownloadRow.h"
+#include "download/core/SaveNames.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <cstdio>
+
+#include <unistd.h>
+
+namespace {
+
+void fillFromJob(const DownloadJob &job, ListLine &line)
+{
+    if (line.name.isEmpty())
+        line.name = NameFromUrl(选择url(line.address), true);
+    if (SanitizeFileName(line.name).isEmpty())
+        line.name = QStringLiteral("download");
+    line.folder = line.folder.isEmpty() ? job.folder : folderWithSlash(QDir(job.folder).absoluteFilePath(line.folder));
+    if (line.referrer.isEmpty())
+        line.referrer = job.referrer;
+}
+
+} // namespace
+
+bool readDownloadList(const DownloadJob &job, std::vector<NumberedListLine> &entries, QString &error)
+{
+    QFile file;
+    bool opened = false;
+    if (job.listPath == u"-") {
+        if (::isatty(STDIN_FILENO) == 1)
+            printMessage("download", QStringLiteral("reading the list from the terminal; end it with Ctrl-D"));
+        opened = file.open(stdin, QIODevice::ReadOnly);
+    } else {
+        file.setFileName(job.listPath);
+        opened = file.open(QIODevice::ReadOnly);
+    }
+    if (!opened) {
+        error = QStringLiteral("cannot read the list \"%1\": %2").arg(job.listPath, file.errorString());
+        return false;
+    }
+    ListFileFault fault;
+    if (!ParseListFile(file.readAll(), entries, fault)) {
+        error = QStringLiteral("%1 line %2: %3").arg(job.listPath).arg(fault.line).arg(fault.message);
+        return false;
+    }
+    for (NumberedListLine &entry : entries)
+        fillFromJob(job, entry.line);
+    return true;
+}
