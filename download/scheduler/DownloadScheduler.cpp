@@ -20,6 +20,9 @@ DownloadScheduler::DownloadScheduler(DownloadSession &session, QObject *parent)
     : QObject(parent)
     , m_session(session)
     , m_inet(new InetDownloader(session, this))
+    , m_engineFactory([](QNetworkAccessManager &network, QObject *parent) -> DownloadEngine * {
+        return new SlotDownloader(network, parent);
+    })
 {
     m_slotRowId.fill(0);
     redownloadFailedRows = [this] { RedownloadFailedRows(m_session.list()); };
@@ -56,6 +59,12 @@ void DownloadScheduler::setManualTicks(bool manual)
         if (m_tickOn)
             m_timerDown.start();
     }
+}
+
+void DownloadScheduler::setEngineFactory(DownloadEngineFactory factory)
+{
+    if (factory)
+        m_engineFactory = std::move(factory);
 }
 
 void DownloadScheduler::setTickOn(bool on)
@@ -238,15 +247,15 @@ void DownloadScheduler::多线程下载(int Index, int 序号, const QString &�
     if (Index < 1 || Index > kMaxSlots || 序号 < 0 || 序号 >= list.count())
         return;
     unloadSlot(Index, true);
-    auto *slot = new SlotDownloader(m_session.network(), this);
+    DownloadEngine *slot = m_engineFactory(m_session.network(), this);
     m_slots[Index] = slot;
     // A body without an announced total is held to the maximum size too.
     slot->setMaximumBytes(qint64(m_session.options().maxFileSizeMB * 1024.0 * 1024.0));
-    connect(slot, &SlotDownloader::DownloadProgress, this,
+    connect(slot, &DownloadEngine::DownloadProgress, this,
             [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadProgress(Index, cur, max, file); });
-    connect(slot, &SlotDownloader::DownloadComplete, this,
+    connect(slot, &DownloadEngine::DownloadComplete, this,
             [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadComplete(Index, cur, max, file); });
-    connect(slot, &SlotDownloader::DownloadError, this,
+    connect(slot, &DownloadEngine::DownloadError, this,
             [this, Index](const QString &code, const QString &file) { onDownloadError(Index, code, file); });
 
     m_session.setTransferBusy(true);
@@ -276,7 +285,7 @@ void DownloadScheduler::onInetFinished(quint64, bool)
 
 int DownloadScheduler::CountSlotInstances() const
 {
-    return 1 + int(std::count_if(m_slots.begin() + 1, m_slots.end(), [](SlotDownloader *s) { return s != nullptr; }));
+    return 1 + int(std::count_if(m_slots.begin() + 1, m_slots.end(), [](DownloadEngine *s) { return s != nullptr; }));
 }
 
 bool DownloadScheduler::slotLoaded(int k) const
@@ -284,7 +293,7 @@ bool DownloadScheduler::slotLoaded(int k) const
     return k >= 1 && k <= kMaxSlots && m_slots[k] != nullptr;
 }
 
-SlotDownloader *DownloadScheduler::slotInstance(int k) const
+DownloadEngine *DownloadScheduler::slotInstance(int k) const
 {
     return slotLoaded(k) ? m_slots[k] : nullptr;
 }
@@ -296,7 +305,7 @@ int DownloadScheduler::slotRow(int k) const
 
 void DownloadScheduler::unloadSlot(int k, bool now)
 {
-    SlotDownloader *slot = m_slots[k];
+    DownloadEngine *slot = m_slots[k];
     if (!slot)
         return;
     m_slots[k] = nullptr;

@@ -11,6 +11,7 @@
 //
 // Both tick functions are public so that tests call them under a ManualClock;
 // setManualTicks(true) keeps the real timers from firing behind their back.
+#include "download/engines/DownloadEngine.h"
 #include "platform/SoundPlayer.h"
 
 #include <QObject>
@@ -23,7 +24,6 @@
 class DownloadListModel;
 class DownloadSession;
 class InetDownloader;
-class SlotDownloader;
 
 class DownloadScheduler final : public QObject
 {
@@ -37,9 +37,11 @@ public:
     DownloadSession &session() const { return m_session; }
     InetDownloader &inet() const { return *m_inet; }
 
-    // Tests call the tick bodies themselves; true stops both timers for good
-    // (the tick states still switch on and off as usual).
+    // Tests call the tick functions themselves; true stops both timers for
+    // good (the tick states still switch on and off as usual).
     void setManualTicks(bool manual);
+    // Where the slots' engines come from; SlotDownloader unless replaced.
+    void setEngineFactory(DownloadEngineFactory factory);
 
     // "开始下载": switches the scheduler tick on.
     void start();
@@ -61,7 +63,7 @@ public:
     // Busy slots plus one (the count the running checks compare with 1).
     int CountSlotInstances() const;
     bool slotLoaded(int k) const; // slot k (1..6) is fetching
-    SlotDownloader *slotInstance(int k) const;
+    DownloadEngine *slotInstance(int k) const;
     // The current position of the row slot k (0..11; 1 is also the single
     // connection's) works on, or -1 when it has none or the row has gone.
     int slotRow(int k) const;
@@ -126,6 +128,7 @@ private:
     bool m_tickOn = false;
     bool m_startEnabled = true;
     bool m_indicator = false;
-    std::array<SlotDownloader *, kMaxSlots + 1> m_slots{}; // [0] stays empty
+    DownloadEngineFactory m_engineFactory;
+    std::array<DownloadEngine *, kMaxSlots + 1> m_slots{}; // [0] stays empty
     std::array<quint64, 12> m_slotRowId;                    // the row id per slot; 0 = none
 };
