@@ -6,6 +6,7 @@
 #include "download/core/DownloadSession.h"
 #include "download/core/FileTypes.h"
 #include "download/core/SaveNames.h"
+#include "download/core/SavePlan.h"
 #include "download/engines/EngineRequest.h"
 #include "download/engines/TransferFile.h"
 #include "platform/Clock.h"
@@ -260,29 +261,8 @@ void InetDownloader::onHeaders()
     m_successStatus = firstLine.contains(QLatin1String("200")) && firstLine.contains(QLatin1String("ok"), Qt::CaseInsensitive);
     m_httpOk = status >= 200 && status < 300;
 
-    // The save path.
-    QString savePath;
-    bool folderMade = true;
-    list.modify(currentRow(), [&](DownloadRow &row) {
-        row.name = SanitizeFileName(row.name);
-        const QString folder = CreateFolderPath(row.folder);
-        folderMade = !folder.isEmpty();
-        row.folder = WithTrailingSlash(folder);
-        if (!extension.isEmpty())
-            row.type = extension;
-        if (options.duplicateMode == DuplicateMode::Rename) {
-            QString chosen;
-            savePath = 重命名保存路径(row.folder, row.name, row.type, chosen, options.duplicateMode);
-            row.name = chosen;
-        } else {
-            savePath = RowFilePath(row);
-        }
-    });
-    const DownloadRow &row = list.at(currentRow());
-    // Whatever the name turned into, the file goes into the row's folder.
-    const bool insideFolder = folderMade
-        && QDir::cleanPath(QFileInfo(savePath).absolutePath()) == QDir::cleanPath(QFileInfo(row.folder + QLatin1Char('x')).absolutePath());
-    if (!insideFolder) {
+    const QString savePath = PlanSingleConnectionSavePath(list, currentRow(), extension, options.duplicateMode);
+    if (savePath.isEmpty()) {
         abortReply();
         list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
         list.setState(currentRow(), RowState::Failed);

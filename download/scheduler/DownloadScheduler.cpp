@@ -6,6 +6,7 @@
 #include "download/core/DownloadSession.h"
 #include "download/core/FileTypes.h"
 #include "download/core/SaveNames.h"
+#include "download/core/SavePlan.h"
 #include "download/engines/InetDownloader.h"
 #include "download/engines/SlotDownloader.h"
 #include "platform/Clock.h"
@@ -187,34 +188,14 @@ void DownloadScheduler::startMethod2()
         for (int i = 0; i < list.count() && taken < 0; ++i) {
             if (list.at(i).state != RowState::Waiting)
                 continue;
-            QString folder = CreateFolderPath(list.at(i).folder);
-            if (folder.isEmpty()) {
-                // A folder that cannot be made to exist fails the row: the
-                // document must not land in the root folder instead, where
-                // the user would never look for it.
-                list.modify(i, [](DownloadRow &row) {
-                    row.state = RowState::Failed;
-                    row.setSizeNote(RowNote::TransferFailed);
-                });
-                continue;
-            }
-            folder = WithTrailingSlash(folder);
-            list.modify(i, [&folder](DownloadRow &row) {
-                row.name = SanitizeFileName(row.name);
-                row.folder = folder;
-            });
-            if (确定是需要下载(i))
+            if (PrepareSlotRow(list, i) && 确定是需要下载(i))
                 taken = i;
         }
         if (taken < 0)
             continue;
         list.setState(taken, RowState::Downloading);
         m_session.locateRow(taken);
-        const DownloadRow &row = list.at(taken);
-        QString baseName;
-        const QString savePath =
-            重命名保存路径(row.folder, row.name, row.type, baseName, m_session.options().duplicateMode);
-        list.modify(taken, [&baseName](DownloadRow &r) { r.name = baseName; });
+        const QString savePath = PlanSlotSavePath(list, taken, m_session.options().duplicateMode);
         m_slotRowId[s] = list.idAt(taken);
         多线程下载(s, taken, 选择url(list.at(taken).address), savePath);
     }
@@ -222,23 +203,7 @@ void DownloadScheduler::startMethod2()
 
 bool DownloadScheduler::确定是需要下载(int li)
 {
-    DownloadListModel &list = m_session.list();
-    const DownloadRow &row = list.at(li);
-    // The row's own file, as 重命名保存路径 names it: no dot without a type.
-    QString path = WithTrailingSlash(row.folder) + row.name;
-    if (!row.type.isEmpty())
-        path += QLatin1Char('.') + row.type;
-    if (FileExists(path) && m_session.options().duplicateMode == DuplicateMode::Skip) {
-        const qint64 length = QFileInfo(path).size();
-        list.modify(li, [length](DownloadRow &r) {
-            r.state = RowState::Done;
-            r.setSize(length);
-            r.received = length;
-            r.setProgressNote(RowNote::AlreadyThere);
-        });
-        return false;
-    }
-    return true;
+    return NeedsDownload(m_session.list(), li, m_session.options().duplicateMode);
 }
 
 void DownloadScheduler::多线程下载(int Index, int 序号, const QString &网址, const QString &保存文件路径)
