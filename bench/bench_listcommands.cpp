@@ -121,7 +121,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < rows; i += 7) // the shuffle cleared the selection
             selection.select(list.index(i, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    sortSize.print("header sort, 文件大小 (zero-filled keys)");
+    sortSize.print("header sort, 文件大小 (by value)");
     sortName.print("header sort, 名称");
     shuffle.print("shuffle (随机排序列表)");
 

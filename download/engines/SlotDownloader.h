@@ -27,7 +27,7 @@ class SlotDownloader final : public DownloadEngine
     Q_OBJECT
 public:
     explicit SlotDownloader(QNetworkAccessManager &network, QObject *parent = nullptr);
-    // "Unloading": watchdog off, transfer and fallback fetch abandoned,
+    // Deleting the slot: watchdog off, transfer and fallback fetch abandoned,
     // temporary file removed; the save file keeps what it held before.
     ~SlotDownloader() override;
 
@@ -35,13 +35,13 @@ public:
     void BeginDownload(const QString &url, const QString &saveFile, const QString &ref) override;
     // Cancels the normal transfer (the fallback fetch is not touched).
     void CancelAsyncRead() override;
-    // Body of the 1000 ms watchdog: 300 s without a change of the received
+    // The 1000 ms watchdog tick: 300 s without a change of the received
     // count ends the slot with "超时". Public so tests can drive it.
     void watchdogTick();
 
     // The maximum file size in bytes (negative: none, the default). A body
     // without an announced total that grows past it is reported once as
-    // DownloadProgress(n, n), so the window's "大文件，跳过" rule unloads the
+    // DownloadProgress(n, n), so the scheduler's "大文件，跳过" rule ends the
     // slot; the transfer stops there in any case.
     void setMaximumBytes(qint64 bytes) override;
 

@@ -77,7 +77,7 @@ public:
     bool schedulerTickOn() const { return m_tickOn; }
     bool startEnabled() const { return m_startEnabled; }
     bool runningIndicator() const { return m_indicator; }
-    // The list commands' download-stopped test: no slot loaded, the
+    // The list commands' download-stopped test: no slot busy, the
     // single-connection engine idle, the scheduler tick off.
     bool downloadStopped() const;
     // The running state: scheduler tick on or TransferBusy.
