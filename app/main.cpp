@@ -1,3 +1,4 @@
+#include "LitharvestVersion.h"
 #include "harvest/flow/PortalAddress.h"
 #include "platform/DialogService.h"
 #include "platform/media/MediaSoundPlayer.h"
@@ -15,6 +16,24 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
+// One line for a wrong command line, worded as the common tools word it.
+QString commandLineError(const QCommandLineParser &parser)
+{
+    const QStringList unknown = parser.unknownOptionNames();
+    if (!unknown.isEmpty()) {
+        const QString &name = unknown.constFirst();
+        return QStringLiteral("unknown option '%1%2'").arg(name.size() == 1 ? u"-" : u"--", name);
+    }
+    QString text = parser.errorText(); // e.g. "Missing value after '--portal'."
+    if (text.endsWith(u'.'))
+        text.chop(1);
+    if (!text.isEmpty())
+        text[0] = text.at(0).toLower();
+    return text;
+}
+} // namespace
+
 int main(int argc, char **argv)
 {
     // The browser engine refuses its sandbox to the root user; a desktop
@@ -26,9 +45,12 @@ int main(int argc, char **argv)
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    QCoreApplication::setApplicationName(QStringLiteral("litharvest"));
+    QCoreApplication::setApplicationVersion(ProgramVersionText());
     QCommandLineParser parser;
     parser.setApplicationDescription(SettingsStore::applicationTitle());
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption version(QStringLiteral("version"), QStringLiteral("Show the program version."));
     const QCommandLineOption portal(QStringLiteral("portal"),
                                     QStringLiteral("Address of the literature portal for this run (default: the "
                                                    "setting fWebSearch/门户网址, else %1).")
@@ -46,15 +68,24 @@ int main(int argc, char **argv)
                        "fCover/下载页网址, else the version file's folder)."),
         QStringLiteral("URL"));
     parser.addOption(help);
+    parser.addOption(version);
     parser.addOption(portal);
     parser.addOption(versionUrl);
     parser.addOption(downloadPage);
     if (!parser.parse(arguments)) {
-        std::fprintf(stderr, "litharvest: %s\n", qPrintable(parser.errorText()));
+        std::fprintf(stderr, "litharvest: %s\nTry 'litharvest --help' for more information.\n",
+                     qPrintable(commandLineError(parser)));
         return 2;
     }
     if (parser.isSet(help)) {
-        std::fputs(qPrintable(parser.helpText()), stdout);
+        // Without an application object Qt names the program "<executable_name>".
+        QString text = parser.helpText();
+        text.replace(QLatin1String("<executable_name>"), QCoreApplication::applicationName());
+        std::fputs(qPrintable(text), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::puts("litharvest " LITHARVEST_VERSION);
         return 0;
     }
     if (parser.isSet(portal) && !PortalAddress::instance().overrideBase(parser.value(portal))) {
@@ -79,9 +110,10 @@ int main(int argc, char **argv)
 
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("litharvest"));
-    QApplication::setApplicationVersion(ProgramVersionText());
     QApplication::setWindowIcon(ProgramIcon());
+    // Ties the windows to the menu entry org.litharvest.litharvest.desktop (its
+    // icon and name in Wayland task bars).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.litharvest.litharvest"));
     // Hiding the cover for a main window is no reason to end; closing the
     // cover is the only one.
     QApplication::setQuitOnLastWindowClosed(false);

@@ -10,4 +10,11 @@ function(litharvest_defaults target)
     QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
     QT_USE_QSTRINGBUILDER)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
+  # A read-only offset table in the programs, as Debian links its packages.
+  target_link_options(${target} PRIVATE LINKER:-z,relro LINKER:-z,now)
+  if(LITHARVEST_SANITIZE)
+    target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-omit-frame-pointer
+      -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
 endfunction()

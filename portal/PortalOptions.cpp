@@ -24,14 +24,35 @@ const char *PortalUsage()
 {
     return "usage: litharvest-portal [--host 127.0.0.1] [--port N] [--seed S] [--results N]\n"
            "                         [--per-page N] [--throttle PAGES/SECONDS] [--require-login]\n"
-           "                         [--version-text X.Y.Z] [--verbose]\n"
-           "Prints its base address on the first line of standard output once it listens.\n";
+           "                         [--version-text X.Y.Z] [--verbose] [--exit-with-parent]\n"
+           "       litharvest-portal --help | --version\n"
+           "\n"
+           "A loopback stand-in for the literature portal, serving search result pages,\n"
+           "documents and sign-in pages generated from the seed.\n"
+           "\n"
+           "  --host ADDRESS       address to listen on (default 127.0.0.1)\n"
+           "  --port N             port, 0 picks a free one (default 0)\n"
+           "  --seed S             seed of every title, kind and document (default 1)\n"
+           "  --results N          results of every search, 0 to 100000 (default 45)\n"
+           "  --per-page N         results per result page, 1 to 1000 (default 20)\n"
+           "  --throttle P/S       at most P result pages per S seconds, then the\n"
+           "                       verification notice (default off)\n"
+           "  --require-login      every document needs the session cookie\n"
+           "  --version-text TEXT  answer of version.txt and newver.txt (default 1.1.731)\n"
+           "  --verbose            one log line per request on standard error\n"
+           "  --exit-with-parent   end when the process that started the portal ends\n"
+           "  -h, --help           show this help and exit\n"
+           "  --version            show the program version and exit\n"
+           "\n"
+           "Prints its base address on the first line of standard output once it listens;\n"
+           "SIGINT or SIGTERM stop it. Exit status: 0 stopped, 1 cannot listen (port in\n"
+           "use), 2 bad command line.\n";
 }
 
 bool ParsePortalOptions(const std::vector<std::string> &args, PortalOptions &options,
-                        std::string &error, bool &wantsHelp)
+                        std::string &error, PortalCommand &command)
 {
-    wantsHelp = false;
+    command = PortalCommand::Serve;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string &arg = args[i];
         auto needValue = [&](std::string &value) {
@@ -55,7 +76,10 @@ bool ParsePortalOptions(const std::vector<std::string> &args, PortalOptions &opt
 
         long long number = 0;
         if (arg == "--help" || arg == "-h") {
-            wantsHelp = true;
+            command = PortalCommand::Help;
+            return true;
+        } else if (arg == "--version") {
+            command = PortalCommand::Version;
             return true;
         } else if (arg == "--host") {
             if (!needValue(options.host))
@@ -97,8 +121,13 @@ bool ParsePortalOptions(const std::vector<std::string> &args, PortalOptions &opt
                 return false;
         } else if (arg == "--verbose") {
             options.verbose = true;
+        } else if (arg == "--exit-with-parent") {
+            options.exitWithParent = true;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            error = "unknown option '" + arg + "'";
+            return false;
         } else {
-            error = "unknown argument: " + arg;
+            error = "unexpected argument '" + arg + "'";
             return false;
         }
     }

@@ -17,11 +17,15 @@ struct PortalOptions final {
     bool requireLogin = false;
     std::string versionText = "1.1.731";
     bool verbose = false;
+    bool exitWithParent = false; // end when the process that started the portal ends
 };
 
-// Parses argv into options. Returns false with a message in error for a bad command line;
-// sets wantsHelp for --help.
+// What the command line asks for besides the options.
+enum class PortalCommand { Serve, Help, Version };
+
+// Parses argv into options. Returns false with a one-line message in error for a bad command
+// line; command tells --help and --version from a server run.
 bool ParsePortalOptions(const std::vector<std::string> &args, PortalOptions &options,
-                        std::string &error, bool &wantsHelp);
+                        std::string &error, PortalCommand &command);
 
 const char *PortalUsage();

@@ -1,5 +1,6 @@
 // litharvest-portal: a loopback stand-in for the literature portal, used by the tests and
 // by the README's demo run. See portal/README.md for the address contract.
+#include "LitharvestVersion.h"
 #include "portal/PortalOptions.h"
 #include "portal/PortalServer.h"
 #include "portal/PortalStop.h"
@@ -17,13 +18,18 @@ int main(int argc, char **argv)
 {
     PortalOptions options;
     std::string error;
-    bool wantsHelp = false;
-    if (!ParsePortalOptions(std::vector<std::string>(argv + 1, argv + argc), options, error, wantsHelp)) {
-        std::fprintf(stderr, "litharvest-portal: %s\n%s", error.c_str(), PortalUsage());
+    PortalCommand command = PortalCommand::Serve;
+    if (!ParsePortalOptions(std::vector<std::string>(argv + 1, argv + argc), options, error, command)) {
+        std::fprintf(stderr, "litharvest-portal: %s\nTry 'litharvest-portal --help' for more information.\n",
+                     error.c_str());
         return 2;
     }
-    if (wantsHelp) {
+    if (command == PortalCommand::Help) {
         std::fputs(PortalUsage(), stdout);
+        return 0;
+    }
+    if (command == PortalCommand::Version) {
+        std::puts("litharvest-portal " LITHARVEST_VERSION);
         return 0;
     }
 
@@ -35,12 +41,15 @@ int main(int argc, char **argv)
     sigaddset(&stopSignals, SIGTERM);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     std::signal(SIGPIPE, SIG_IGN);
-    // A test that crashes never runs PortalProcess's destructor; ending with the process that
-    // started us keeps such portals from piling up.
-    const pid_t parent = getppid();
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (getppid() != parent)
-        return 0;
+    // Asked for by the tests and the demo: a test that crashes never runs PortalProcess's
+    // destructor, and ending with the process that started us keeps such portals from piling
+    // up. Without the option the portal runs on like any server.
+    if (options.exitWithParent) {
+        const pid_t parent = getppid();
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent)
+            return 0;
+    }
 
     PortalServer server(options);
     const int port = server.bind();

@@ -11,7 +11,7 @@ cmake --build build -j"$(nproc)"
 
 port="${LITHARVEST_PORTAL_PORT:-8642}"
 log="$(mktemp)"
-build/portal/litharvest-portal --port "$port" >"$log" 2>&1 &
+build/portal/litharvest-portal --port "$port" --exit-with-parent >"$log" 2>&1 &
 portal_pid=$!
 stop_portal() {
   kill "$portal_pid" 2>/dev/null || true

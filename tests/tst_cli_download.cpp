@@ -1,6 +1,7 @@
 // litharvest-cli download: the built program run over lists against the
 // sample portal, its exit statuses, and Ctrl-C in the middle of a transfer.
 #include "tests/support/PortalProcess.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/TinyProxy.h"
 
 #include <QDir>
@@ -40,13 +41,6 @@ Run runCli(const QStringList &arguments, const QByteArray &input = {}, int timeo
     run.rows = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
     run.errors = QString::fromUtf8(process.readAllStandardError());
     return run;
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QStringList filesBelow(const QString &folder)
@@ -117,7 +111,7 @@ void TestCliDownload::downloadsList()
     if (fromStdin)
         arguments << QStringLiteral("--list") << QStringLiteral("-");
     else {
-        writeFile(dir.filePath(QStringLiteral("list.txt")), list);
+        QVERIFY(TestFiles::WriteFile(dir.filePath(QStringLiteral("list.txt")), list));
         arguments << QStringLiteral("--list") << dir.filePath(QStringLiteral("list.txt"));
     }
     const Run run = runCli(arguments, fromStdin ? list : QByteArray());

@@ -14,6 +14,7 @@
 #include "download/ui/fFileDownload.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestFiles.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,18 +37,6 @@ QString stored(const QString &section, const QString &key)
     return SettingsStore::instance().read(section, key, QStringLiteral("<absent>"));
 }
 
-QByteArray readBytes(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 } // namespace
 
 class TestDownloadSettings : public QObject
@@ -248,7 +237,7 @@ void TestDownloadSettings::loadKeepsFirstHundredNonEmptyLines()
     for (int i = 1; i <= 150; ++i)
         bytes += "/data/f" + QByteArray::number(i) + "\r\n" + (i % 10 == 0 ? "   \r\n\r\n" : "");
     const QString path = m_dir.filePath(QStringLiteral("SaveList.dat"));
-    writeBytes(path, bytes);
+    QVERIFY(TestFiles::WriteFile(path, bytes));
     QStringList list;
     QVERIFY(LoadListFromFile(list, path));
     QCOMPARE(list.size(), 100);
@@ -264,7 +253,7 @@ void TestDownloadSettings::loadDropsRepeatsIgnoringCase()
     for (int i = 1; i <= 97; ++i)
         bytes += "/x" + QByteArray::number(i) + "\r\n";
     const QString path = m_dir.filePath(QStringLiteral("SaveList.dat"));
-    writeBytes(path, bytes);
+    QVERIFY(TestFiles::WriteFile(path, bytes));
     QStringList list;
     QVERIFY(LoadListFromFile(list, path));
     QCOMPARE(list.mid(0, 2), QStringList({QStringLiteral("/Data/Books"), QStringLiteral("/资料/下载")}));
@@ -284,11 +273,11 @@ void TestDownloadSettings::saveWritesAnsiWithCrLf()
     const QString path = m_dir.filePath(QStringLiteral("sub/SaveList.dat"));
     const QStringList list({QStringLiteral("/资料/下载"), QStringLiteral("/data/a"), QStringLiteral("/data/a")});
     QVERIFY(SaveListToFile(list, path));
-    QCOMPARE(readBytes(path), EncodeAnsi(QStringLiteral("/资料/下载\r\n/data/a\r\n/data/a\r\n")));
-    QVERIFY(readBytes(path).startsWith("/\xd7\xca\xc1\xcf/")); // 资料 in GBK
+    QCOMPARE(TestFiles::ReadAll(path), EncodeAnsi(QStringLiteral("/资料/下载\r\n/data/a\r\n/data/a\r\n")));
+    QVERIFY(TestFiles::ReadAll(path).startsWith("/\xd7\xca\xc1\xcf/")); // 资料 in GBK
 
     QVERIFY(SaveListToFile(QStringList(), path));
-    QCOMPARE(readBytes(path), QByteArray("\r\n"));
+    QCOMPARE(TestFiles::ReadAll(path), QByteArray("\r\n"));
     QStringList back({QStringLiteral("/old")});
     QVERIFY(LoadListFromFile(back, path));
     QVERIFY(back.isEmpty());
@@ -431,7 +420,7 @@ void TestDownloadSettings::chooserAcceptsAndRemembers()
     QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), a + QStringLiteral("/"));
     QVERIFY(QFileInfo(a).isDir());
     // Written twice, offered once.
-    QCOMPARE(readBytes(SaveListFilePath()), EncodeAnsi(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n") + a + QStringLiteral("\r\n")));
+    QCOMPARE(TestFiles::ReadAll(SaveListFilePath()), EncodeAnsi(a + QStringLiteral("\r\n") + b + QStringLiteral("\r\n") + a + QStringLiteral("\r\n")));
 
     std::unique_ptr<fSeleFileSavePath> again(new fSeleFileSavePath);
     auto *combo2 = child<QComboBox>(again.get(), "Combo1");

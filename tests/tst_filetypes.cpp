@@ -3,6 +3,7 @@
 // table, and moving a row's file to the extension its content shows.
 #include "download/core/DownloadListModel.h"
 #include "download/core/FileTypes.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QStringEncoder>
@@ -34,18 +35,6 @@ QByteArray compound(const QByteArray &sector, int size)
     QByteArray out = padded(bytes({0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A, 0xE1}), 512, '\0');
     out.append(sector);
     return padded(out, size, '\0').left(size);
-}
-
-bool writeFile(const QString &path, const QByteArray &content)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 const QByteArray kPdf = "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n1 0 obj\n<<>>\nendobj\n";
@@ -149,7 +138,7 @@ void TestFileTypes::detect()
     QFETCH(QString, type);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("f.bin"));
-    QVERIFY(writeFile(path, content));
+    QVERIFY(TestFiles::WriteFile(path, content));
     QCOMPARE(打开文件判断文件类型(path), type);
 }
 
@@ -274,9 +263,9 @@ void TestFileTypes::correctRowFileType()
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
     if (!fileName.isEmpty())
-        QVERIFY(writeFile(folder + fileName, content));
+        QVERIFY(TestFiles::WriteFile(folder + fileName, content));
     for (const QString &other : std::as_const(present))
-        QVERIFY(writeFile(folder + other, "someone else's"));
+        QVERIFY(TestFiles::WriteFile(folder + other, "someone else's"));
 
     DownloadListModel list;
     list.addRow(QStringLiteral("http://portal.test/a"), QStringLiteral("论文"), rowType, folder, QString());
@@ -286,11 +275,11 @@ void TestFileTypes::correctRowFileType()
     QCOMPARE(list.at(0).type, newType);
     if (!fileName.isEmpty()) {
         const QString now = RowFilePath(list.at(0));
-        QCOMPARE(readFile(now), content);
+        QCOMPARE(TestFiles::ReadAll(now), content);
         QCOMPARE(QFile::exists(folder + fileName), !moved || now == folder + fileName);
     }
     for (const QString &other : std::as_const(present))
-        QCOMPARE(readFile(folder + other), QByteArray("someone else's"));
+        QCOMPARE(TestFiles::ReadAll(folder + other), QByteArray("someone else's"));
     QVERIFY(!CorrectRowFileType(list, 1));
 }
 
@@ -300,7 +289,7 @@ void TestFileTypes::correctedWebPageCountsAsPageRow()
     // which the re-download commands and the stop rule look for.
     QTemporaryDir dir;
     const QString folder = dir.path() + QLatin1Char('/');
-    QVERIFY(writeFile(folder + QStringLiteral("doc.pdf"), padded(kPage, 4000)));
+    QVERIFY(TestFiles::WriteFile(folder + QStringLiteral("doc.pdf"), padded(kPage, 4000)));
     DownloadListModel list;
     list.addRow(QStringLiteral("http://portal.test/d"), QStringLiteral("doc"), QStringLiteral("pdf"), folder, QString());
     list.setState(0, RowState::Done);

@@ -4,6 +4,7 @@
 #include "harvest/core/PageSource.h"
 #include "harvest/core/ResultPageParser.h"
 #include "tests/support/PortalProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <QDir>
 #include <QProcess>
@@ -142,10 +143,7 @@ void TestHarvestCli::savedPage()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("结果 页.html"));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-    file.close();
+    QVERIFY(TestFiles::WriteFile(path, bytes));
 
     const CliRun run = runHarvest(options + QStringList{path}, dir.path());
     QVERIFY2(run.exitCode == exitCode, qPrintable(QStringLiteral("exit %1: %2").arg(run.exitCode).arg(run.err)));

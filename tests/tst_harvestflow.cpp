@@ -21,6 +21,7 @@
 #include "platform/SettingsStore.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/ScriptedDialogs.h"
+#include "tests/support/TestFiles.h"
 
 #include <QFile>
 #include <QSignalSpy>
@@ -127,12 +128,6 @@ void fillList(AnalysisListModel &list, const QStringList &itemStatuses)
         list.setStatus(i, itemStatuses.at(i));
     }
 }
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 } // namespace
 
 class TestHarvestFlow : public QObject
@@ -159,6 +154,8 @@ private slots:
     void saveFolderQuestion();
     void autoAnalysisBox();
     void handOver();
+    void browserDownloadItem_data();
+    void browserDownloadItem();
 
     void clearingCommands_data();
     void clearingCommands();
@@ -579,6 +576,32 @@ void TestHarvestFlow::handOver()
     QCOMPARE(list.at(2).name, QStringLiteral("downloadid=5&kind=pdf&type=1&x"));
 }
 
+void TestHarvestFlow::browserDownloadItem_data()
+{
+    QTest::addColumn<QString>("suggested");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QString>("referrer");
+    const QString search = kBase + QStringLiteral("search?q=x");
+    QTest::newRow("name and extension") << QStringLiteral("知识图谱.PDF") << search << QStringLiteral("知识图谱")
+                                        << QStringLiteral("pdf") << search;
+    QTest::newRow("no extension") << QStringLiteral("报告") << search << QStringLiteral("报告") << QString() << search;
+    QTest::newRow("no name: from the address") << QString() << search << QStringLiteral("doc") << QString() << search;
+    QTest::newRow("a local page is no referrer") << QStringLiteral("a.caj") << QStringLiteral("file:///home/u/p.html")
+                                                 << QStringLiteral("a") << QStringLiteral("caj") << QString();
+}
+
+void TestHarvestFlow::browserDownloadItem()
+{
+    QFETCH(QString, suggested);
+    QFETCH(QString, page);
+    const BrowserDownload item = BrowserDownloadItem(kBase + QStringLiteral("files/doc"), suggested, page);
+    QTEST(item.title, "title");
+    QTEST(item.type, "type");
+    QTEST(item.referrer, "referrer");
+}
+
 void TestHarvestFlow::clearingCommands_data()
 {
     QTest::addColumn<QString>("command");
@@ -696,7 +719,7 @@ void TestHarvestFlow::exportWritesAnsiLines()
     dialogs.answerSaveFile(path);
     commands.导出数据();
     const QString expected = QStringLiteral("量子【综述】-【pdf】成功\r\nSecond-【pdf】\r\n第三篇-【pdf】分析失败\r\n");
-    const QByteArray bytes = fileBytes(path);
+    const QByteArray bytes = TestFiles::ReadAll(path);
     QCOMPARE(bytes, EncodeAnsi(expected));
     QCOMPARE(dialogs.shown().at(0).kind, ScriptedDialogs::Kind::SaveFile);
     QCOMPARE(dialogs.shown().at(0).extra, QStringLiteral("*.txt (*.txt)"));

@@ -9,12 +9,18 @@
 #include <QNetworkCookieJar>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QUrlQuery>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+
+#include <csignal>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 
 namespace {
 
@@ -207,6 +213,8 @@ private slots:
     void stopsPromptlyDuringAStall();
     void refusesAPortAlreadyInUse();
     void requestLogShowsWhatWasSent();
+    void endsWithItsParentOnlyWhenAsked_data();
+    void endsWithItsParentOnlyWhenAsked();
 
 private:
     std::unique_ptr<PortalProcess> m_portal;
@@ -635,6 +643,56 @@ void TestPortal::requestLogShowsWhatWasSent()
     QCOMPARE(newest.size(), 200);
     QCOMPARE(newest.first().target, QStringLiteral("/version.txt?n=0"));
     QCOMPARE(newest.last().target, QStringLiteral("/version.txt?n=199"));
+}
+
+void TestPortal::endsWithItsParentOnlyWhenAsked_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<bool>("endsWithParent");
+    QTest::newRow("plain command") << QStringList() << false;
+    QTest::newRow("--exit-with-parent") << QStringList{QStringLiteral("--exit-with-parent")} << true;
+}
+
+void TestPortal::endsWithItsParentOnlyWhenAsked()
+{
+    QFETCH(QStringList, options);
+    QFETCH(bool, endsWithParent);
+    // A script starts the portal in the background, waits until it listens and exits. The
+    // test process takes the orphaned portal in, so it can see whether the portal lives on,
+    // and reap it.
+    QCOMPARE(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+    const auto noLongerReaper = qScopeGuard([] { prctl(PR_SET_CHILD_SUBREAPER, 0); });
+    QTemporaryDir dir;
+    const QString addressFile = dir.filePath(QStringLiteral("address"));
+    QProcess script;
+    script.start(QStringLiteral("sh"),
+                 QStringList{QStringLiteral("-c"),
+                             QStringLiteral("f=$1; shift; \"$0\" --port 0 \"$@\" >\"$f\" & i=0; "
+                                            "while [ ! -s \"$f\" ] && [ $i -lt 200 ]; do sleep 0.05; i=$((i+1)); done; "
+                                            "echo $!"),
+                             PortalProcess::programPath(), addressFile}
+                     + options);
+    QVERIFY(script.waitForFinished(20000));
+    bool ok = false;
+    const pid_t pid = pid_t(QString::fromLatin1(script.readAllStandardOutput()).trimmed().toInt(&ok));
+    QVERIFY(ok && pid > 0);
+    QFile file(addressFile);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString base = QString::fromUtf8(file.readLine()).trimmed();
+    QVERIFY2(base.startsWith(QLatin1String("http://")), qPrintable(base));
+
+    int status = 0;
+    const auto ended = [pid, &status] { return waitpid(pid, &status, WNOHANG) == pid; };
+    if (endsWithParent) {
+        QVERIFY(QTest::qWaitFor(ended, 5000));
+    } else {
+        QCOMPARE(Get(m_nam, base).status, 200);
+        QVERIFY(!ended());
+        QCOMPARE(kill(pid, SIGTERM), 0);
+        QVERIFY(QTest::qWaitFor(ended, 5000));
+    }
+    QVERIFY(WIFEXITED(status));
+    QCOMPARE(WEXITSTATUS(status), 0);
 }
 
 QTEST_GUILESS_MAIN(TestPortal)

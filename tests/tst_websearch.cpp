@@ -3,6 +3,7 @@
 // and the window's own rules: the splitter snap, the delay selector and the
 // closing steps. Runs under offscreen QtWebEngine; each page load costs.
 #include "common/TextCodec.h"
+#include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSettings.h"
 #include "download/dialogs/fSeleFileSavePath.h"
 #include "harvest/core/AnalysisListModel.h"
@@ -67,6 +68,7 @@ private slots:
     void addThisPageAfterCancelledChooser();
     void browserSignInCarriesToDownloads();
     void downloadSignInCarriesToBrowser();
+    void browserDownloadGoesToTheList();
     void closingEndsAddAllRun();
     void windowRules();
 
@@ -303,6 +305,31 @@ void TestWebSearch::downloadSignInCarriesToBrowser()
     fetch(QStringLiteral("logout"));
     QVERIFY(open(QStringLiteral("search?q=jar2&page=1")));
     QVERIFY(!browserSentSession(QStringLiteral("q=jar2")));
+}
+
+// A document link clicked in the pane is not downloaded by the browser: it
+// becomes a waiting row of the download list, with the page as referrer,
+// and the download window is asked to come forward.
+void TestWebSearch::browserDownloadGoesToTheList()
+{
+    DownloadListModel list;
+    QList<bool> shown;
+    m_window->downloadList = [&list] { return &list; };
+    m_window->showDownloadWindow = [&shown](bool front) { shown << front; };
+    QVERIFY(open(QStringLiteral("search?q=dl&page=1")));
+    const QString page = m_window->browserPage()->url().toString(QUrl::FullyEncoded);
+    RunPageScript(m_window->browserPage(),
+                  QStringLiteral("location.href = '/file?kind=pdf&size=3000&cd=quoted&name=%E8%AE%BA%E6%96%87'; true"));
+    QVERIFY(SpinUntil([&] { return list.count() == 1; }, kLoadMs));
+    const DownloadRow &row = list.at(0);
+    QVERIFY(row.address.contains(QStringLiteral("/file?kind=pdf&size=3000")));
+    QCOMPARE(row.name, QStringLiteral("论文"));
+    QCOMPARE(row.type, QStringLiteral("pdf"));
+    QCOMPARE(row.referrer, page);
+    QVERIFY(!row.folder.isEmpty());
+    QCOMPARE(shown, QList<bool>{true});
+    m_window->downloadList = nullptr;
+    m_window->showDownloadWindow = nullptr;
 }
 
 void TestWebSearch::closingEndsAddAllRun()

@@ -57,7 +57,7 @@ int runDownloadCommand(const QStringList &args)
     bool help = false;
     if (!parseDownloadJob(args, job, error, help)) {
         err(error);
-        err(QStringLiteral("see litharvest-cli download --help"));
+        printHelpHint("download");
         return ExitUsage;
     }
     if (help) {

@@ -128,9 +128,7 @@ int runHarvestCommand(const QStringList &args)
         return ExitOk;
     case HarvestParse::Usage:
         err(error);
-        std::fputs("usage: litharvest-cli harvest [--base URL] [--ref URL] [--folder DIR] [--keep-spaces] FILE|URL\n"
-                   "       litharvest-cli harvest --help\n",
-                   stderr);
+        printHelpHint("harvest");
         return ExitUsage;
     case HarvestParse::Refused:
         err(error);

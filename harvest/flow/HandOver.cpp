@@ -27,3 +27,21 @@ bool 加入下载列表(DownloadListModel &list, const QString &url, const QStri
     list.addRow(url, name, 文章类型, folder, 引用);
     return true;
 }
+
+BrowserDownload BrowserDownloadItem(const QString &url, const QString &suggestedFileName, const QString &pageUrl)
+{
+    BrowserDownload item;
+    item.url = url;
+    item.referrer = pageUrl.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
+                            || pageUrl.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)
+                        ? pageUrl
+                        : QString();
+    QString name = suggestedFileName.section(u'/', -1);
+    const int dot = name.lastIndexOf(u'.');
+    if (dot > 0 && dot < name.size() - 1) {
+        item.type = name.mid(dot + 1).toLower();
+        name.truncate(dot);
+    }
+    item.title = name.isEmpty() ? NameFromUrl(url, false) : name;
+    return item;
+}

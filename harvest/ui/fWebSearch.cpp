@@ -42,6 +42,8 @@
 #include <QTimer>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWebEngineDownloadRequest>
+#include <QWebEngineProfile>
 #include <QWebEngineView>
 
 namespace {
@@ -224,6 +226,22 @@ void fWebSearch::wireBrowser()
             [this](bool ok) { m_panel2->setText(ok ? QStringLiteral("完成") : QStringLiteral("网页打开失败")); });
     connect(m_page, &HarvestBrowserPage::beforeNavigate, statusBar(), &QWidget::show);
     connect(m_silent, &QCheckBox::toggled, m_page, &HarvestBrowserPage::setSilent);
+    // A document the pane would download itself goes to the download list
+    // as a waiting row, and the download window comes forward.
+    connect(&BrowserProfile(), &QWebEngineProfile::downloadRequested, this, [this](QWebEngineDownloadRequest *request) {
+        if (request->page() != m_page)
+            return; // another pane on the profile decides for itself
+        const BrowserDownload item = BrowserDownloadItem(request->url().toString(QUrl::FullyEncoded),
+                                                         request->suggestedFileName(),
+                                                         m_page->url().toString(QUrl::FullyEncoded));
+        request->cancel();
+        DownloadListModel *list = downloadList ? downloadList() : nullptr;
+        if (!list)
+            return;
+        加入下载列表(*list, item.url, item.title, item.type, QString(), item.referrer);
+        if (showDownloadWindow)
+            showDownloadWindow(true);
+    });
 }
 
 void fWebSearch::wireWork()

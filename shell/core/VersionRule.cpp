@@ -1,10 +1,12 @@
 #include "shell/core/VersionRule.h"
 
+#include "LitharvestVersion.h"
+
 #include <QStringList>
 
 QString ProgramVersionText()
 {
-    return QStringLiteral(LITHARVEST_VERSION_TEXT);
+    return QStringLiteral(LITHARVEST_VERSION);
 }
 
 std::optional<qint64> VersionValue(const QString &text)

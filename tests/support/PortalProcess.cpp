@@ -42,7 +42,8 @@ bool PortalProcess::start(int timeoutMs)
         return false;
     }
 
-    QStringList args{QStringLiteral("--port"), QStringLiteral("0")};
+    // A test that crashes must not leave its portal running.
+    QStringList args{QStringLiteral("--port"), QStringLiteral("0"), QStringLiteral("--exit-with-parent")};
     args += m_extraArgs;
     m_process.start(program, args, QIODevice::ReadOnly);
     if (!m_process.waitForStarted(timeoutMs)) {
