@@ -202,9 +202,9 @@ void TestDownloadSettings::oddStoredValues()
     // Kept as read; the window shows "重命名" for it and the engines get that.
     QCOMPARE(s.duplicateNamePolicy(), QStringLiteral("忽略"));
     DownloadOptions options;
-    options.duplicateMode = QStringLiteral("跳过");
+    options.duplicateMode = DuplicateMode::Skip;
     s.fillOptions(options);
-    QCOMPARE(options.duplicateMode, QStringLiteral("重命名"));
+    QCOMPARE(DuplicateModeText(options.duplicateMode), QStringLiteral("重命名"));
 }
 
 void TestDownloadSettings::fillOptions()
@@ -220,8 +220,8 @@ void TestDownloadSettings::fillOptions()
     options.threadCount = 5;
     options.soundPrompt = true;
     s.fillOptions(options);
-    QCOMPARE(options.method, 1);
-    QCOMPARE(options.duplicateMode, QStringLiteral("覆盖"));
+    QCOMPARE(int(options.method), 1);
+    QCOMPARE(DuplicateModeText(options.duplicateMode), QStringLiteral("覆盖"));
     QCOMPARE(options.maxFileSizeMB, 0.5);
     QVERIFY(options.proxyEnabled);
     QCOMPARE(options.proxyUrl, QStringLiteral("127.0.0.1"));
@@ -325,7 +325,7 @@ void TestDownloadSettings::optionsStoreAndClose()
     // The open download window follows at once.
     QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label7"))->text(), QStringLiteral("下载方式：1"));
     QVERIFY(!window->findChild<QComboBox *>(QStringLiteral("Combo1"))->isEnabled());
-    QCOMPARE(window->session().options().method, 1);
+    QCOMPARE(int(window->session().options().method), 1);
     QCOMPARE(window->session().options().maxFileSizeMB, 25.5);
     QCOMPARE(window->session().options().proxyPort, QStringLiteral("abc"));
 }

@@ -172,19 +172,19 @@ void TestSaveNames::nameFromUrl()
 
 void TestSaveNames::renameSavePath()
 {
-    const QString rename = u8("重命名");
+    const DuplicateMode rename = DuplicateMode::Rename;
     QString used;
     const QString folder = m_dir->path(); // no trailing "/": one is added
     QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, rename), m_root + u8("报告.pdf"));
     QCOMPARE(used, u8("报告"));
 
     touch(m_root + u8("报告.pdf"));
-    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, u8("覆盖")), m_root + u8("报告.pdf"));
+    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, DuplicateMode::Overwrite), m_root + u8("报告.pdf"));
     QCOMPARE(used, u8("报告"));
     QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, rename), m_root + u8("报告[001].pdf"));
     QCOMPARE(used, u8("报告[001]"));
     touch(m_root + u8("报告[001].pdf"));
-    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, u8("跳过")), m_root + u8("报告[002].pdf"));
+    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, DuplicateMode::Skip), m_root + u8("报告[002].pdf"));
 
     // A numbered name goes on from its own number.
     touch(m_root + u8("报告[007].pdf"));
@@ -210,7 +210,7 @@ void TestSaveNames::renameSavePathLongNames()
 {
     // A name that fills the file name: the plain path, its numbered
     // variants and a four-digit counter all fit 255 bytes.
-    const QString rename = u8("重命名");
+    const DuplicateMode rename = DuplicateMode::Rename;
     const QString longName = u8("长").repeated(200);
     QString used;
     const QString plain = 重命名保存路径(m_root, longName, u8("pdf"), used, rename);

@@ -28,12 +28,6 @@ void err(const QString &text)
     printMessage("download", text);
 }
 
-bool isWebPageType(const QString &type)
-{
-    const QString t = type.toLower();
-    return t == u"htm" || t == u"html" || t == u"xml";
-}
-
 // ExitAllDone when every row is Done with a document. A row whose download
 // turned out a web page while its list line asked for none is kept by the
 // engines as the row's file (the window's re-download of web-page rows deals
@@ -46,7 +40,7 @@ int finalStatus(const DownloadListModel &list, const std::vector<const NumberedL
         const NumberedListLine &asked = *rowLines[size_t(i)];
         if (row.state != RowState::Done) {
             status = ExitNotAllDone;
-        } else if (isWebPageType(row.type) && !isWebPageType(asked.line.type)) {
+        } else if (IsWebPageType(row.type) && !IsWebPageType(asked.line.type)) {
             err(QStringLiteral("line %1: a web page came instead of the document").arg(asked.number));
             status = ExitNotAllDone;
         }

@@ -85,11 +85,11 @@ bool readInt(const QCommandLineParser &parser, const QCommandLineOption &option,
 bool readDuplicateMode(const QString &mode, DownloadOptions &options, QString &error)
 {
     if (mode == u"跳过" || mode == u"skip")
-        options.duplicateMode = QStringLiteral("跳过");
+        options.duplicateMode = DuplicateMode::Skip;
     else if (mode == u"覆盖" || mode == u"overwrite")
-        options.duplicateMode = QStringLiteral("覆盖");
+        options.duplicateMode = DuplicateMode::Overwrite;
     else if (mode == u"重命名" || mode == u"rename")
-        options.duplicateMode = QStringLiteral("重命名");
+        options.duplicateMode = DuplicateMode::Rename;
     else {
         error = QStringLiteral("--duplicate wants 跳过, 覆盖 or 重命名, not \"%1\"").arg(mode);
         return false;
@@ -120,7 +120,7 @@ bool readProxy(const QString &value, DownloadOptions &options, QString &error)
     }
     // The slots of method 2 never go through the proxy; saying so beats a
     // run that quietly ignores it.
-    if (options.method != 1) {
+    if (options.method != DownloadMethod::SingleConnection) {
         error = QStringLiteral("--proxy works with --method 1 only");
         return false;
     }
@@ -175,10 +175,12 @@ bool parseDownloadJob(const QStringList &args, DownloadJob &job, QString &error,
     }
 
     DownloadOptions &options = job.options;
-    if (!readInt(parser, o.method, 1, 2, options.method, error)
+    int method = int(options.method);
+    if (!readInt(parser, o.method, 1, 2, method, error)
         || !readInt(parser, o.threads, 1, 6, options.threadCount, error)
         || !readInt(parser, o.interval, 0, 600, options.intervalSeconds, error))
         return false;
+    options.method = DownloadMethod(method);
     if (parser.isSet(o.duplicate) && !readDuplicateMode(parser.value(o.duplicate), options, error))
         return false;
     if (parser.isSet(o.maxSize) && !readMaxSize(parser.value(o.maxSize), options, error))

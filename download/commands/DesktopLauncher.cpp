@@ -1,5 +1,7 @@
 #include "download/commands/DesktopLauncher.h"
 
+#include "common/HttpAddress.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -151,12 +153,6 @@ void launchDefaultApplication(const QString &mimeType, const QString &target, co
     query->start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
 }
 
-bool isWebAddress(const QString &text)
-{
-    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        || text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
-
 } // namespace
 
 bool SystemDesktopLauncher::openWithAssociatedProgram(const QString &file)
@@ -202,7 +198,7 @@ void SystemDesktopLauncher::openInTextEditor(const QString &file)
 
 void SystemDesktopLauncher::openInWebBrowser(const QString &text)
 {
-    if (isWebAddress(text)) {
+    if (HasHttpScheme(text)) {
         QDesktopServices::openUrl(QUrl(text, QUrl::TolerantMode));
         return;
     }

@@ -93,7 +93,7 @@ void DownloadSettings::takeSaveFolderChoice(const SaveFolderChoice &choice)
 
 QString DownloadSettings::defaultDuplicateNamePolicy()
 {
-    return QStringLiteral("重命名");
+    return DuplicateModeText(DuplicateMode::Rename);
 }
 
 QString DownloadSettings::defaultSaveFolderOnRead()
@@ -230,11 +230,8 @@ void DownloadSettings::loadForDownloadWindow()
 
 void DownloadSettings::fillOptions(DownloadOptions &options) const
 {
-    options.method = m_downloadMethod;
-    const QString policy = TrimSpaces(m_duplicateNamePolicy);
-    options.duplicateMode = (policy == QStringLiteral("跳过") || policy == QStringLiteral("覆盖"))
-        ? policy
-        : defaultDuplicateNamePolicy();
+    options.method = m_downloadMethod == 1 ? DownloadMethod::SingleConnection : DownloadMethod::Slots;
+    options.duplicateMode = DuplicateModeFromText(m_duplicateNamePolicy);
     options.maxFileSizeMB = double(m_maxFileSizeMB);
     options.proxyEnabled = m_proxyEnabled == 1;
     options.proxyUrl = m_proxyUrl;

@@ -176,10 +176,30 @@ QString NameFromUrl(const QString &address, bool dropExtension)
     return t;
 }
 
-QString 重命名保存路径(const QString &保存路径, const QString &纯文件名, const QString &文件类型,
-                      QString &新的文件名, const QString &duplicateMode)
+QString DuplicateModeText(DuplicateMode mode)
 {
-    const QString d = 保存路径.endsWith(u'/') ? 保存路径 : 保存路径 + u'/';
+    switch (mode) {
+    case DuplicateMode::Skip: return QStringLiteral("跳过");
+    case DuplicateMode::Overwrite: return QStringLiteral("覆盖");
+    case DuplicateMode::Rename: break;
+    }
+    return QStringLiteral("重命名");
+}
+
+DuplicateMode DuplicateModeFromText(const QString &text)
+{
+    const QString t = TrimSpaces(text);
+    if (t == DuplicateModeText(DuplicateMode::Skip))
+        return DuplicateMode::Skip;
+    if (t == DuplicateModeText(DuplicateMode::Overwrite))
+        return DuplicateMode::Overwrite;
+    return DuplicateMode::Rename;
+}
+
+QString 重命名保存路径(const QString &保存路径, const QString &纯文件名, const QString &文件类型,
+                      QString &新的文件名, DuplicateMode duplicateMode)
+{
+    const QString d = WithTrailingSlash(保存路径);
     // Without an extension there is no dot: on Windows "报告." named the file
     // "报告", the row's own file; here the two would be different files.
     const QString ext = fitExtension(文件类型);
@@ -187,7 +207,7 @@ QString 重命名保存路径(const QString &保存路径, const QString &纯文
     const QString plain = fitBase(纯文件名, tail);
     新的文件名 = plain;
     const QString p = d + plain + tail;
-    if (duplicateMode == QStringLiteral("覆盖") || !FileExists(p))
+    if (duplicateMode == DuplicateMode::Overwrite || !FileExists(p))
         return p;
 
     QString b = 纯文件名;

@@ -1,5 +1,6 @@
 #include "download/dialogs/fOption.h"
 
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "common/ui/DialogRoutines.h"
 #include "common/ui/NamedWidget.h"

@@ -1,5 +1,6 @@
 #include "download/dialogs/fSeleFileSavePath.h"
 
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "common/ui/DialogRoutines.h"
 #include "download/core/DownloadSettings.h"

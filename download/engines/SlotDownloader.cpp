@@ -33,7 +33,7 @@ bool SuccessStatus(const QNetworkReply &reply)
 } // namespace
 
 SlotDownloader::SlotDownloader(QNetworkAccessManager &network, QObject *parent)
-    : QObject(parent)
+    : DownloadEngine(parent)
     , m_network(network)
 {
     m_watchdog.setInterval(1000);
