@@ -115,8 +115,10 @@ QString SanitizeFileName(const QString &text)
     return LeftBytesUtf8(out, kSanitizedNameMaxBytes);
 }
 
-QString CreateFolderPath(const QString &folderPath)
+QString CreateFolderPath(const QString &folderPath, bool *malformedName)
 {
+    if (malformedName)
+        *malformedName = false;
     if (folderPath.isEmpty())
         return QString();
     const QStringList parts = folderPath.split(u'/');
@@ -126,6 +128,8 @@ QString CreateFolderPath(const QString &folderPath)
         // The network form: "//server/share/...", the server used as given.
         if (parts.size() < 3 || parts.at(2).isEmpty()) {
             ShowError(QString::fromUtf16(kBadFolderMessage));
+            if (malformedName)
+                *malformedName = true;
             return QString();
         }
         built = QStringLiteral("//") + parts.at(2);
@@ -145,6 +149,8 @@ QString CreateFolderPath(const QString &folderPath)
         if (part.isEmpty()) {
             ShowError(QString::fromUtf16(kBadFolderMessage));
             malformed = true;
+            if (malformedName)
+                *malformedName = true;
             break;
         }
         bytes += 1 + Utf8Length(part);

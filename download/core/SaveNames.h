@@ -23,8 +23,9 @@ QString SanitizeFileName(const QString &text);
 // Creates every missing folder of the path (each component cleaned with
 // SanitizeFileName) and answers it without a trailing "/" ("/" for the root),
 // or an empty text when it cannot be made to exist. A malformed component
-// shows "文件夹名称有误！不能创建文件夹！".
-QString CreateFolderPath(const QString &folderPath);
+// shows "文件夹名称有误！不能创建文件夹！"; malformed, when given, then
+// receives true (the answer is the part before that component), else false.
+QString CreateFolderPath(const QString &folderPath, bool *malformed = nullptr);
 
 // The last segment of an address ("/" and "\" both separate), trimmed;
 // without its extension when dropExtension is true.
