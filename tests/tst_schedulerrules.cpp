@@ -4,6 +4,7 @@
 // maximum size, and rows that move or go while their slot fetches.
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSession.h"
+#include "download/engines/InetDownloader.h"
 #include "download/scheduler/DownloadScheduler.h"
 #include "platform/Clock.h"
 #include "tests/support/ManualClock.h"
@@ -72,6 +73,8 @@ private slots:
     void automaticRedownload_data();
     void automaticRedownload();
     void oversizeEndsTheSlot();
+    void failedRowNeverShowsComplete();
+    void switchToMethodOneWhileSlotsFetch();
     void rowsMoveOrGoWhileFetching();
 
 private:
@@ -259,6 +262,30 @@ void TestSchedulerRules::oversizeEndsTheSlot()
     QVERIFY(engine->cancelled);
     QVERIFY(!rig.scheduler.slotLoaded(1));
     QCOMPARE(rig.session.lastFinishTime(), m_clock->seconds());
+
+    // A body without a total passes the maximum: the size stays unknown.
+    rig.tickAfter(1000, *m_clock);
+    ScriptedEngine *second = rig.engines.made[1];
+    second->progress(1024 * 1024 + 1, 0);
+    QCOMPARE(rig.states(), QStringLiteral("DD"));
+    QCOMPARE(SizeText(rig.list.at(1)), QStringLiteral("未知"));
+    QCOMPARE(ReceivedText(rig.list.at(1)), QStringLiteral("1048577"));
+    QCOMPARE(ProgressText(rig.list.at(1)), QStringLiteral("大文件，跳过"));
+    QVERIFY(second->cancelled);
+}
+
+// Every byte arrived, then the file could not be kept: the failed row does
+// not say "100%".
+void TestSchedulerRules::failedRowNeverShowsComplete()
+{
+    Rig rig(1);
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    rig.engines.made[0]->progress(100, 100);
+    QCOMPARE(ProgressText(rig.list.at(0)), QStringLiteral("100%"));
+    rig.engines.made[0]->fail();
+    QCOMPARE(rig.states(), QStringLiteral("F"));
+    QVERIFY(ProgressText(rig.list.at(0)) != QStringLiteral("100%"));
 }
 
 // Slots hold their rows by id: a row sorted elsewhere still gets its own
@@ -284,6 +311,33 @@ void TestSchedulerRules::rowsMoveOrGoWhileFetching()
     QCOMPARE(rig.states(), QStringLiteral("WWD"));
     for (int i = 0; i < 2; ++i)
         QVERIFY(rig.list.at(i).progressEmpty());
+}
+
+// "切换" to method 1 while two slots fetch: the single connection waits for
+// both, then starts on the next tick after the last has ended.
+void TestSchedulerRules::switchToMethodOneWhileSlotsFetch()
+{
+    Rig rig(3, 2);
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("LLW"));
+    rig.scheduler.switchMethod();
+    QCOMPARE(rig.session.options().method, DownloadMethod::SingleConnection);
+    rig.scheduler.housekeepingTick();
+    rig.tickAfter(1000, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("LLW"));
+    rig.engines.made[0]->complete(100, 100);
+    rig.scheduler.housekeepingTick();
+    rig.tickAfter(1000, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("DLW")); // one slot still fetches
+    QVERIFY(!rig.scheduler.inet().isExecuting());
+    rig.engines.made[1]->complete(100, 100);
+    rig.scheduler.housekeepingTick();
+    rig.tickAfter(1000, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("DDL"));
+    QVERIFY(rig.scheduler.inet().isExecuting());
+    QCOMPARE(rig.engines.made.size(), 2); // no slot for the third row
+    rig.scheduler.stop();
 }
 
 QTEST_GUILESS_MAIN(TestSchedulerRules)

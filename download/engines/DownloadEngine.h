@@ -25,7 +25,8 @@ public:
     // Cancels the transfer; no report follows for it.
     virtual void CancelAsyncRead() = 0;
     // The maximum file size in bytes (negative: none). A body without an
-    // announced total that grows past it is reported once as progress (n, n).
+    // announced total that grows past it is reported once as progress (n, 0):
+    // n bytes arrived, no total known.
     virtual void setMaximumBytes(qint64 bytes) = 0;
 
     virtual QString saveFile() const = 0;

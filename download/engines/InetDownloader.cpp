@@ -243,8 +243,11 @@ void InetDownloader::onHeaders()
     const QStringList typeParts = HeaderValue(reply, "Content-Type").split(QLatin1Char(';'));
     bool hasCharset = false;
     if (typeParts.size() > 1) {
-        const QString parameter = TrimSpaces(typeParts.at(1));
-        hasCharset = parameter.left(8).toLower() == QLatin1String("charset=");
+        // The first 8 characters as sent, then trimmed: "; charset=UTF-8"
+        // after a space reads " charset", which is no charset, so a
+        // document named "application/octet-stream; charset=..." is not
+        // taken for a web page.
+        hasCharset = TrimSpaces(typeParts.at(1).left(8)).toLower() == QLatin1String("charset=");
     }
     QString extension = MimeToExtension(TrimSpaces(typeParts.at(0)));
     if (extension.isEmpty()) {
@@ -360,9 +363,8 @@ void InetDownloader::onReceiveData()
         return;
     if (double(length) / kMegabyte > m_session.options().maxFileSizeMB) {
         abortReply();
-        // What arrived stays as the row's file, unless an older file is there.
-        if (!m_file->targetExisted())
-            m_file->commit();
+        // The cut body never takes the document's name: a later "跳过" run
+        // would take it for the document.
         m_file->discard();
         list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
         list.setState(currentRow(), RowState::Done);
@@ -452,8 +454,6 @@ void InetDownloader::onFetchData()
     // The fetch has no announced size to stop at; the maximum still holds.
     if (double(m_file->size()) / kMegabyte > m_session.options().maxFileSizeMB) {
         abortReply();
-        if (!m_file->targetExisted())
-            m_file->commit();
         m_file->discard();
         DownloadListModel &list = m_session.list();
         list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });

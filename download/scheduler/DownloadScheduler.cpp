@@ -103,6 +103,24 @@ void DownloadScheduler::start()
     setTickOn(true);
 }
 
+void DownloadScheduler::startAtOnce()
+{
+    setTickOn(true);
+    if (m_session.list().count() == 0) {
+        setTickOn(false);
+        return;
+    }
+    if (m_session.options().method == DownloadMethod::SingleConnection)
+        startMethod1();
+    else
+        startMethod2();
+}
+
+bool DownloadScheduler::allRowsEnded() const
+{
+    return CountSlotInstances() <= 1 && !m_inet->isExecuting() && m_session.list().检测是否下载列表完毕();
+}
+
 void DownloadScheduler::stop()
 {
     DownloadOptions &options = m_session.options();
@@ -286,6 +304,11 @@ void DownloadScheduler::unloadSlot(int k, bool now)
     // arrive in full before the deletion.
     slot->CancelAsyncRead();
     slot->deleteLater();
+    // Switched to method 1 while slots still fetched: the last slot's end
+    // frees the transfer, so the single connection starts on the next tick.
+    if (m_session.options().method == DownloadMethod::SingleConnection && CountSlotInstances() <= 1
+        && !m_inet->isExecuting())
+        m_session.setTransferBusy(false);
 }
 
 int DownloadScheduler::rowOfSlot(int Index) const
@@ -313,7 +336,24 @@ void DownloadScheduler::playIfPrompted(NotificationSound sound) const
 void DownloadScheduler::onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &)
 {
     const int row = rowOfSlot(Index);
-    if (row < 0 || !(MaxBytes > 0 && MaxBytes >= CurBytes))
+    if (row < 0)
+        return;
+    if (MaxBytes <= 0) {
+        // A body without a total that passed the maximum: its size stays
+        // unknown, what arrived is only what arrived.
+        if (double(CurBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
+            m_session.list().modify(row, [&](DownloadRow &r) {
+                r.state = RowState::Done;
+                r.setSizeNote(RowNote::UnknownSize);
+                r.received = CurBytes;
+                r.setProgressNote(RowNote::TooBig);
+            });
+            m_session.markFinished();
+            unloadSlot(Index, false);
+        }
+        return;
+    }
+    if (MaxBytes < CurBytes)
         return;
     writeSizes(row, CurBytes, MaxBytes);
     if (double(MaxBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
@@ -345,6 +385,12 @@ void DownloadScheduler::onDownloadError(int Index, const QString &, const QStrin
     const int row = rowOfSlot(Index);
     if (row < 0)
         return;
+    // Every byte may have arrived before the file could not be kept; a
+    // failed row never says "100%".
+    m_session.list().modify(row, [](DownloadRow &r) {
+        if (r.percent >= 100)
+            r.percent = -1;
+    });
     m_session.list().setState(row, RowState::Failed);
     unloadSlot(Index, false);
     m_session.markFinished();

@@ -45,6 +45,14 @@ public:
 
     // "开始下载": switches the scheduler tick on.
     void start();
+    // The scheduler tick on and its first round run now rather than a second
+    // later (litharvest-cli: nothing has ended yet that the interval could
+    // separate from a start).
+    void startAtOnce();
+    // Nothing is left to fetch: every row is Done or Failed, no slot is
+    // loaded and the single connection is idle, whether or not the tick has
+    // noticed yet.
+    bool allRowsEnded() const;
     // "停止下载": the stop procedure.
     void stop();
     // "切换": toggles the method between 1 and 2; the thread count becomes 1.
