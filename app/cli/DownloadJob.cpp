@@ -41,8 +41,9 @@ const char kDownloadHelp[] =
     "standard output: name TAB type TAB size TAB received TAB progress TAB\n"
     "folder TAB state (Waiting, Downloading, Done or Failed).\n"
     "Exit status: 0 every row is Done with a document, 1 some row is not (a row\n"
-    "whose download turned out a web page, such as a sign-in or error page,\n"
-    "counts as not done unless its list line asked for htm, html or xml), 2 bad\n"
+    "skipped as \"大文件，跳过\" counts as not done, and so does one whose\n"
+    "download turned out a web page, such as a sign-in or error page, unless\n"
+    "its list line asked for htm, html or xml), 2 bad\n"
     "options or a bad list line, 130 (143) stopped by Ctrl-C (SIGTERM): running\n"
     "downloads are stopped, their rows Failed, and their partial files removed.\n";
 
