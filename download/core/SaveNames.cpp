@@ -5,6 +5,7 @@
 #include "platform/DialogService.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <climits>
 #include <sys/stat.h>
@@ -115,10 +116,14 @@ QString SanitizeFileName(const QString &text)
     return LeftBytesUtf8(out, kSanitizedNameMaxBytes);
 }
 
-QString CreateFolderPath(const QString &folderPath, bool *malformedName)
+namespace {
+
+// CreateFolderPath without its message: `malformed` tells whether a
+// component was malformed (the answer is then the part before it, or empty
+// for a network path without a server).
+QString makeFolderPath(const QString &folderPath, bool &malformed)
 {
-    if (malformedName)
-        *malformedName = false;
+    malformed = false;
     if (folderPath.isEmpty())
         return QString();
     const QStringList parts = folderPath.split(u'/');
@@ -127,9 +132,7 @@ QString CreateFolderPath(const QString &folderPath, bool *malformedName)
     if (folderPath.startsWith(QLatin1String("//"))) {
         // The network form: "//server/share/...", the server used as given.
         if (parts.size() < 3 || parts.at(2).isEmpty()) {
-            ShowError(QString::fromUtf16(kBadFolderMessage));
-            if (malformedName)
-                *malformedName = true;
+            malformed = true;
             return QString();
         }
         built = QStringLiteral("//") + parts.at(2);
@@ -139,7 +142,6 @@ QString CreateFolderPath(const QString &folderPath, bool *malformedName)
     }
     // Clean the components first: a path that could never exist (longer than
     // the system allows) creates nothing at all.
-    bool malformed = false;
     QStringList clean;
     qint64 bytes = Utf8Length(built);
     for (qsizetype k = from; k < parts.size(); ++k) {
@@ -147,10 +149,7 @@ QString CreateFolderPath(const QString &folderPath, bool *malformedName)
             break;
         QString part = SanitizeFileName(parts.at(k));
         if (part.isEmpty()) {
-            ShowError(QString::fromUtf16(kBadFolderMessage));
             malformed = true;
-            if (malformedName)
-                *malformedName = true;
             break;
         }
         bytes += 1 + Utf8Length(part);
@@ -166,6 +165,38 @@ QString CreateFolderPath(const QString &folderPath, bool *malformedName)
     if (built.isEmpty())
         return (!malformed && folderPath.startsWith(u'/')) ? QStringLiteral("/") : QString();
     return FolderExists(built) ? built : QString();
+}
+
+// Set while a deferred "文件夹名称有误" message waits to be shown.
+bool g_badFolderMessagePending = false;
+
+} // namespace
+
+QString CreateFolderPath(const QString &folderPath, bool *malformedName)
+{
+    bool malformed = false;
+    const QString answer = makeFolderPath(folderPath, malformed);
+    if (malformed)
+        ShowError(QString::fromUtf16(kBadFolderMessage));
+    if (malformedName)
+        *malformedName = malformed;
+    return answer;
+}
+
+QString CreateRowFolder(const QString &folderPath)
+{
+    bool malformed = false;
+    const QString answer = makeFolderPath(folderPath, malformed);
+    if (!malformed)
+        return answer;
+    if (!g_badFolderMessagePending) {
+        g_badFolderMessagePending = true;
+        QTimer::singleShot(0, [] {
+            g_badFolderMessagePending = false;
+            ShowError(QString::fromUtf16(kBadFolderMessage));
+        });
+    }
+    return QString();
 }
 
 QString NameFromUrl(const QString &address, bool dropExtension)

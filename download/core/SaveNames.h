@@ -27,6 +27,13 @@ QString SanitizeFileName(const QString &text);
 // receives true (the answer is the part before that component), else false.
 QString CreateFolderPath(const QString &folderPath, bool *malformed = nullptr);
 
+// CreateFolderPath for a row's folder while downloads run (inside the
+// scheduler tick, an engine's report or a row edit, where no modal box may
+// open): a malformed component answers an empty text, so the row fails, and
+// the message comes once, from the event loop, however many rows fail before
+// it is shown.
+QString CreateRowFolder(const QString &folderPath);
+
 // The last segment of an address ("/" and "\" both separate), trimmed;
 // without its extension when dropExtension is true.
 QString NameFromUrl(const QString &address, bool dropExtension);

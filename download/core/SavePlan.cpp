@@ -8,7 +8,7 @@
 
 bool PrepareSlotRow(DownloadListModel &list, int row)
 {
-    const QString folder = CreateFolderPath(list.at(row).folder);
+    const QString folder = CreateRowFolder(list.at(row).folder);
     if (folder.isEmpty()) {
         list.modify(row, [](DownloadRow &r) {
             r.state = RowState::Failed;
@@ -53,11 +53,12 @@ QString PlanSlotSavePath(DownloadListModel &list, int row, DuplicateMode mode)
 QString PlanSingleConnectionSavePath(DownloadListModel &list, int row, const QString &extension, DuplicateMode mode)
 {
     QString savePath;
-    bool folderMade = true;
+    // Made before the edit: nothing that touches the file system or may
+    // report runs inside the model's callback.
+    const QString folder = CreateRowFolder(list.at(row).folder);
+    const bool folderMade = !folder.isEmpty();
     list.modify(row, [&](DownloadRow &r) {
         r.name = SanitizeFileName(r.name);
-        const QString folder = CreateFolderPath(r.folder);
-        folderMade = !folder.isEmpty();
         r.folder = WithTrailingSlash(folder);
         if (!extension.isEmpty())
             r.type = extension;
