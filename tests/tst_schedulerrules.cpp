@@ -10,11 +10,17 @@
 #include "tests/support/ManualClock.h"
 #include "tests/support/RecordingSoundPlayer.h"
 #include "tests/support/ScriptedEngine.h"
+#include "tests/support/TestFiles.h"
 
+#include <QDir>
+#include <QFile>
 #include <QNetworkAccessManager>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
+
+using namespace TestFiles;
 
 namespace {
 
@@ -72,6 +78,7 @@ private slots:
     void automaticStart();
     void automaticRedownload_data();
     void automaticRedownload();
+    void redownloadSparesFilesOutsideAbsoluteFolders();
     void oversizeEndsTheSlot();
     void failedRowNeverShowsComplete();
     void switchToMethodOneWhileSlotsFetch();
@@ -244,6 +251,29 @@ void TestSchedulerRules::automaticRedownload()
         if (reset)
             QVERIFY(rig.list.at(i).progressEmpty());
     }
+}
+
+// The automatic re-download deletes a row's file before the next attempt; a
+// row without an absolute folder must not make it delete a file of the same
+// name in the working folder.
+void TestSchedulerRules::redownloadSparesFilesOutsideAbsoluteFolders()
+{
+    QTemporaryDir dir;
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    QVERIFY(WriteFile(QStringLiteral("r.pdf"), "a stranger's file"));
+    QVERIFY(WriteFile(dir.path() + QStringLiteral("/abs.pdf"), "old copy"));
+    DownloadListModel list;
+    list.addRow(QStringLiteral("http://h/r"), QStringLiteral("r"), QStringLiteral("pdf"), QString(), QString());
+    list.addRow(QStringLiteral("http://h/abs"), QStringLiteral("abs"), QStringLiteral("pdf"), dir.path() + u'/',
+                QString());
+    list.setState(0, RowState::Failed);
+    list.setState(1, RowState::Failed);
+    DownloadScheduler::RedownloadFailedRows(list);
+    QVERIFY(QDir::setCurrent(before));
+    QCOMPARE(list.at(0).state, RowState::Waiting);
+    QVERIFY(QFile::exists(dir.path() + QStringLiteral("/r.pdf")));
+    QVERIFY(!QFile::exists(dir.path() + QStringLiteral("/abs.pdf")));
 }
 
 void TestSchedulerRules::oversizeEndsTheSlot()

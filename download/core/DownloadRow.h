@@ -2,7 +2,9 @@
 // One line of the download list: a document to fetch, keyed by its download
 // address (up to three alternatives joined by "|", the first is fetched).
 // Rows live in DownloadListModel; engines, the scheduler and the commands
-// change them only through the model so that views are told.
+// change them only through the model so that views are told. The list also
+// gives every row a stable id (DownloadListModel::idAt), which the scheduler
+// and the engines hold while the row downloads.
 //
 // The three progress columns hold values, not texts: a byte count or a whole
 // percentage, or a note (a status word such as "未知" or "大文件，跳过").
@@ -31,7 +33,6 @@ QString RowNoteText(RowNote note);
 
 struct DownloadRow
 {
-    quint64 id = 0;   // stable for the row's life in its list; 0 = not listed
     QString address;  // key; alternatives joined by "|"
     QString name;     // base name without extension
     QString type;     // extension without the dot; empty = none
