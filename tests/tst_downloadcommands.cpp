@@ -196,6 +196,8 @@ private slots:
     void columnWidths();
     void execArguments_data();
     void execArguments();
+    void fallbackEditor_data();
+    void fallbackEditor();
 };
 
 // ---------------------------------------------------------------- guards
@@ -417,7 +419,7 @@ void TestDownloadCommands::removeCommands()
         QCOMPARE(f.list.indexOfAddress(f.list.at(i).address), i);
     if (command == QStringLiteral("清空")) {
         QCOMPARE(f.dialogs.messages(), QStringList{QStringLiteral("您确定要清空列表的所有信息吗？")});
-        QCOMPARE(f.dialogs.shown().first().icon, MessageIcon::Question);
+        QCOMPARE(f.dialogs.shown().first().icon, MessageIcon::PlainQuestion); // Yes/No, no icon
     } else {
         QVERIFY(f.dialogs.shown().isEmpty());
     }
@@ -551,6 +553,10 @@ void TestDownloadCommands::sortByColumn_data()
     QTest::newRow("name by text, letter case ignored") << int(DownloadListModel::ColName)
         << QStringList{QStringLiteral("b"), QStringLiteral("C"), QStringLiteral("a"), QStringLiteral("10"), QStringLiteral("9")}
         << QStringList{QStringLiteral("C"), QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("9"), QStringLiteral("10")};
+    // Chinese by the reader's order (pinyin), not by code point.
+    QTest::newRow("Chinese names in the language's order") << int(DownloadListModel::ColName)
+        << QStringList{QStringLiteral("李"), QStringLiteral("张"), QStringLiteral("阿"), QStringLiteral("王")}
+        << QStringList{QStringLiteral("张"), QStringLiteral("王"), QStringLiteral("李"), QStringLiteral("阿")};
 }
 
 void TestDownloadCommands::sortByColumn()
@@ -1034,6 +1040,36 @@ void TestDownloadCommands::execArguments()
     QFETCH(QString, exec);
     QFETCH(QStringList, args);
     QCOMPARE(SystemDesktopLauncher::ExecArguments(exec, QStringLiteral("/tmp/a b/论文.txt")), args);
+}
+
+void TestDownloadCommands::fallbackEditor_data()
+{
+    QTest::addColumn<QString>("visual");
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QStringList>("args");
+    const QString file = QStringLiteral("/tmp/论文.pdf");
+    const QString term = QStringLiteral("/usr/bin/x-terminal-emulator");
+    QTest::newRow("VISUAL in a terminal") << "vim -R" << "nano" << QStringList{"vim", "nano", "x-terminal-emulator"}
+                                          << QStringList{term, "-e", "/usr/bin/vim", "-R", file};
+    QTest::newRow("VISUAL missing: EDITOR") << "nosuch" << "nano" << QStringList{"nano"}
+                                            << QStringList{"/usr/bin/nano", file};
+    QTest::newRow("graphical EDITOR without terminal") << "" << "gedit" << QStringList{"gedit", "x-terminal-emulator"}
+                                                        << QStringList{"/usr/bin/gedit", file};
+    QTest::newRow("no variables: a text editor") << "" << "" << QStringList{"evince", "mousepad", "kate"}
+                                                 << QStringList{"/usr/bin/kate", file};
+    QTest::newRow("nothing but viewers") << "" << "" << QStringList{"evince", "xdg-open"} << QStringList();
+}
+
+void TestDownloadCommands::fallbackEditor()
+{
+    QFETCH(QString, visual);
+    QFETCH(QString, editor);
+    QFETCH(QStringList, installed);
+    const auto find = [&](const QString &program) {
+        return installed.contains(program) ? QStringLiteral("/usr/bin/") + program : QString();
+    };
+    QTEST(SystemDesktopLauncher::FallbackEditorArguments(visual, editor, find, QStringLiteral("/tmp/论文.pdf")), "args");
 }
 
 QTEST_MAIN(TestDownloadCommands)

@@ -8,6 +8,7 @@
 #include "platform/DialogService.h"
 
 #include <QClipboard>
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -296,7 +297,7 @@ int DownloadListCommands::清空()
 {
     if (!checkStopped())
         return 0;
-    if (!AskYesNo(QStringLiteral("您确定要清空列表的所有信息吗？")))
+    if (!AskYesNoPlain(QStringLiteral("您确定要清空列表的所有信息吗？")))
         return 0;
     const int removed = m_list.count();
     m_list.clear();
@@ -421,7 +422,11 @@ void DownloadListCommands::SortList(DownloadListModel &list, int column, Qt::Sor
         QVector<QString> keys(list.count());
         for (int i = 0; i < list.count(); ++i)
             keys[i] = DownloadListModel::cellText(list.at(i), column);
-        sortBy(keys, [](const QString &a, const QString &b) { return QString::compare(a, b, Qt::CaseInsensitive); });
+        // The interface language's text order, as a Chinese reader expects
+        // it (pinyin), not the order of code points.
+        QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        sortBy(keys, [&collator](const QString &a, const QString &b) { return collator.compare(a, b); });
     }
     list.reorder(newOrder);
 }
