@@ -436,3 +436,91 @@ QString LeftBytesUtf8(const QString &text, int maxBytes)
     }
     return i == n ? text : text.left(i);
 }
+
+bool IsControlOrBidiMark(char16_t c)
+{
+    if (c < 0x20 || (c >= 0x7F && c <= 0x9F))
+        return true;
+    return c == 0x061C || c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+}
+
+QString QuotedExcerpt(const QString &text, int maxChars)
+{
+    QString out;
+    const qsizetype shown = qMin<qsizetype>(text.size(), maxChars);
+    for (qsizetype i = 0; i < shown; ++i) {
+        const char16_t c = text.at(i).unicode();
+        if (c == u'\\' || c == u'"') {
+            out += u'\\';
+            out += QChar(c);
+        } else if (c == u'\n') {
+            out += QLatin1String("\\n");
+        } else if (c == u'\r') {
+            out += QLatin1String("\\r");
+        } else if (c == u'\t') {
+            out += QLatin1String("\\t");
+        } else if (c < 0x100 && IsControlOrBidiMark(c)) {
+            out += QStringLiteral("\\x%1").arg(int(c), 2, 16, QLatin1Char('0'));
+        } else if (IsControlOrBidiMark(c) || QChar::isSurrogate(c)) {
+            // A lone half of a pair (the cut may fall between the halves)
+            // would not print either.
+            if (QChar::isHighSurrogate(c) && i + 1 < shown && QChar::isLowSurrogate(text.at(i + 1).unicode())) {
+                out += QChar(c);
+                out += text.at(++i);
+                continue;
+            }
+            out += QStringLiteral("\\u%1").arg(int(c), 4, 16, QLatin1Char('0'));
+        } else {
+            out += QChar(c);
+        }
+    }
+    if (shown < text.size())
+        out += QStringLiteral("…(%1 characters)").arg(text.size());
+    return out;
+}
+
+int Utf8SequenceLength(const unsigned char *p, qsizetype i, qsizetype n)
+{
+    const unsigned char c = p[i];
+    if (c < 0x80)
+        return 1;
+    int length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (i + length > n)
+        return 0;
+    for (int k = 1; k < length; ++k) {
+        const unsigned char t = p[i + k];
+        if (t < (k == 1 ? low : 0x80) || t > (k == 1 ? high : 0xBF))
+            return 0;
+    }
+    return length;
+}
+
+int Gb18030SequenceLength(const unsigned char *p, qsizetype i, qsizetype n)
+{
+    const unsigned char c = p[i];
+    if (c < 0x80)
+        return 1;
+    if (c == 0x80 || c == 0xFF || i + 1 >= n)
+        return 0;
+    const unsigned char t = p[i + 1];
+    if ((t >= 0x40 && t <= 0x7E) || (t >= 0x80 && t <= 0xFE))
+        return 2;
+    if (t >= 0x30 && t <= 0x39 && i + 3 < n && p[i + 2] >= 0x81 && p[i + 2] <= 0xFE && p[i + 3] >= 0x30
+        && p[i + 3] <= 0x39)
+        return 4;
+    return 0;
+}

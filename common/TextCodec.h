@@ -54,3 +54,24 @@ int Utf8Length(const QString &text);
 // The longest leading part of the text, in whole characters (a surrogate pair
 // is never split), whose UTF-8 encoding has at most maxBytes bytes.
 QString LeftBytesUtf8(const QString &text, int maxBytes);
+
+// True for a character that must never reach a file name or a terminal: the
+// C0 and C1 control characters, DEL, and the invisible marks that reorder
+// text (bidi embeddings, overrides and isolates, LRM, RLM, ALM), with which a
+// name can show "fdp.exe" as "exe.pdf".
+bool IsControlOrBidiMark(char16_t c);
+
+// The text as a message may quote it: at most maxChars characters (an
+// ellipsis "…" and the full length in characters after a longer text), with
+// control characters and bidi marks written as \n, \t, \xNN or \uNNNN and
+// "\" and '"' escaped, so a field of any size or content prints as one short,
+// harmless piece of a line.
+QString QuotedExcerpt(const QString &text, int maxChars = 80);
+
+// Length of the well-formed UTF-8 sequence (1 to 4 bytes, no overlong form,
+// no surrogate) starting at p[i] of the n bytes at p, or 0 when the bytes
+// there are not one.
+int Utf8SequenceLength(const unsigned char *p, qsizetype i, qsizetype n);
+// Length of the well-formed GB18030 sequence (1, 2 or 4 bytes) starting at
+// p[i] of the n bytes at p, or 0 when the bytes there are not one.
+int Gb18030SequenceLength(const unsigned char *p, qsizetype i, qsizetype n);

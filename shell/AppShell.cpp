@@ -5,6 +5,7 @@
 #include "platform/web/BrowserProfile.h"
 #include "shell/fCover.h"
 #include "shell/fUse.h"
+#include "tools/ui/fIEcache.h"
 
 #include <QTreeView>
 
@@ -15,11 +16,18 @@ AppShell::AppShell(QObject *parent)
     connect(m_cover.get(), &fCover::searchRequested, this, &AppShell::openHarvestWindow);
     connect(m_cover.get(), &fCover::closed, this, &AppShell::quitRequested);
     fWebSearch::usageNotesOpener() = [](QWidget *owner) { fUse::showModal(owner); };
+    // The cache viewer behind "查看IE浏览器缓存", and its clean-up behind both
+    // windows' "清空IE浏览器缓存" and the harvesting window's 10-minute timer.
+    fWebSearch::cacheViewerOpener() = [](QWidget *owner) { fIEcache::showModal(owner); };
+    SetBrowserCacheClearing(ClearBrowserCache);
 }
 
 AppShell::~AppShell()
 {
     fWebSearch::usageNotesOpener() = nullptr;
+    fWebSearch::cacheViewerOpener() = nullptr;
+    SetBrowserCacheClearing(nullptr);
+    delete fIEcache::instance(false);
     // The program is ending: the main windows go without their closing steps.
     delete m_harvest.data();
     delete m_download.data();

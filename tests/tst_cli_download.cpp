@@ -175,6 +175,10 @@ void TestCliDownload::badInputExitsTwo_data()
     QTest::newRow("type leaving the folder") << none << QByteArray("http://h/x\ta\t../../x\n") << QStringLiteral("type");
     QTest::newRow("four alternatives") << none << QByteArray("http://h/1|http://h/2|http://h/3|http://h/4\n")
                                        << QStringLiteral("alternatives");
+    QTest::newRow("UTF-16 list") << none << QByteArray("\xFF\xFEh\0t\0t\0p\0:\0", 12)
+                                 << QStringLiteral("- line 1: the list is UTF-16");
+    QTest::newRow("bytes neither UTF-8 nor GB18030")
+        << none << QByteArray("http://h/1\n\nhttp://h/2\t\xFF\n") << QStringLiteral("- line 3: bytes that are neither");
     QTest::newRow("threads 7") << QStringList{QStringLiteral("--threads"), QStringLiteral("7")} << good
                                << QStringLiteral("--threads");
     QTest::newRow("method 3") << QStringList{QStringLiteral("--method"), QStringLiteral("3")} << good

@@ -5,6 +5,7 @@
 
 #include <QStringEncoder>
 #include <QTest>
+#include <QUrl>
 
 namespace {
 QStringList fieldsOf(const ListLine &line)
@@ -24,6 +25,8 @@ class TestListLine : public QObject
 private slots:
     void formatThenParse_data();
     void formatThenParse();
+    void addressRoundTrip_data();
+    void addressRoundTrip();
     void parse_data();
     void parse();
     void parseFile_data();
@@ -65,6 +68,42 @@ void TestListLine::formatThenParse()
     QCOMPARE(fieldsOf(read), readBack);
 }
 
+// What the harvest command writes for one document address reads back as
+// that one address: no "|" inside it splits it into alternatives, no space
+// or "<" makes the line refused, and it names the same resource.
+void TestListLine::addressRoundTrip_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("written");
+    QTest::newRow("plain") << QStringLiteral("http://h/download?id=1&kind=pdf&type=1")
+                           << QStringLiteral("http://h/download?id=1&kind=pdf&type=1");
+    QTest::newRow("space and \"|file:\"") << QStringLiteral("http://h/a b?x=1|file:///etc/passwd")
+                                         << QStringLiteral("http://h/a%20b?x=1%7Cfile:///etc/passwd");
+    QTest::newRow("\"|\" with another host") << QStringLiteral("http://h/p|http://other-host/")
+                                           << QStringLiteral("http://h/p%7Chttp://other-host/");
+    QTest::newRow("angle brackets, quote, tab") << QStringLiteral("http://h/d?n=<a>\"\tb")
+                                                << QStringLiteral("http://h/d?n=%3Ca%3E%22%09b");
+    QTest::newRow("brackets, braces, backslash, caret, backquote")
+        << QStringLiteral("http://h/a[1]{2}\\^`?q=[x]{y}\\^`")
+        << QStringLiteral("http://h/a[1]%7B2%7D%5C%5E%60?q=[x]%7By%7D%5C%5E%60");
+    QTest::newRow("non-ASCII as UTF-8, escapes kept") << QStringLiteral("http://h/论文?q=%E8%AE%BA&r=50%")
+                                                      << QStringLiteral("http://h/%E8%AE%BA%E6%96%87?q=%E8%AE%BA&r=50%25");
+}
+
+void TestListLine::addressRoundTrip()
+{
+    QFETCH(QString, address);
+    QFETCH(QString, written);
+    QCOMPARE(ListAddress(address), written);
+    const QString text = FormatListLine({ListAddress(address), QStringLiteral("名"), QStringLiteral("pdf"), {}, {}});
+    ListLine read;
+    QString error;
+    QVERIFY2(ParseListLine(text, read, error), qPrintable(error));
+    QCOMPARE(read.address, written);
+    // The same characters once escapes are undone: the same resource.
+    QCOMPARE(QUrl::fromPercentEncoding(read.address.toUtf8()), QUrl::fromPercentEncoding(address.toUtf8()));
+}
+
 void TestListLine::parse_data()
 {
     QTest::addColumn<QString>("text");
@@ -96,6 +135,12 @@ void TestListLine::parse_data()
     QTest::newRow("type leaving the folder")
         << QStringLiteral("http://h/x\ta\t../../x") << QStringList()
         << QStringLiteral("type \"./../x\" is not an extension (letters and digits, at most 10)");
+    QTest::newRow("a huge field is quoted short and escaped")
+        << QStringLiteral("ftp://h/") + QString(100000, u'x') + QStringLiteral("\x1b[2J") << QStringList()
+        << QStringLiteral("\"ftp://h/") + QString(72, u'x') + QStringLiteral("…(100012 characters)\" is not an http or https address");
+    QTest::newRow("controls in a field are escaped")
+        << QStringLiteral("http://h/x\ta\t\x1b[2J\u202E") << QStringList()
+        << QStringLiteral("type \"\\x1b[2J\\u202e\" is not an extension (letters and digits, at most 10)");
     QTest::newRow("eleven-letter type")
         << QStringLiteral("http://h/x\t\tabcdefghijk") << QStringList()
         << QStringLiteral("type \"abcdefghijk\" is not an extension (letters and digits, at most 10)");
@@ -134,6 +179,19 @@ void TestListLine::parseFile_data()
                              << QString();
     QTest::newRow("fault names its line") << QByteArray("# a\nhttp://h/1\n\n ftp://h/2\n") << QStringList() << 4
                                           << QStringLiteral("\"ftp://h/2\" is not an http or https address");
+    QTest::newRow("UTF-16 with its byte-order mark") << QByteArray("\xFF\xFEh\0t\0t\0p\0") << QStringList() << 1
+                                                     << QStringLiteral("the list is UTF-16 (it starts with a UTF-16 "
+                                                                       "byte-order mark); save it as UTF-8 or GB18030");
+    QTest::newRow("UTF-16 without a mark: NUL bytes") << QByteArray("http://h/1\nh\0t\0t\0p\0", 18) << QStringList()
+                                                      << 2
+                                                      << QStringLiteral("a NUL byte; a list is UTF-8 or GB18030 text "
+                                                                        "(a UTF-16 list has them: save it as UTF-8)");
+    QTest::newRow("bytes neither UTF-8 nor GB18030") << QByteArray("http://h/1\t一\nhttp://h/2\t\xFF\x80\n")
+                                                     << QStringList() << 2
+                                                     << QStringLiteral("bytes that are neither UTF-8 nor GB18030 text");
+    QTest::newRow("UTF-8 and GB18030 lines mixed")
+        << QByteArray("http://h/1\t\xE4\xB8\x80\nhttp://h/2\t\xD6\xD0\n") << QStringList() << 2
+        << QStringLiteral("not UTF-8 although other lines are not GB18030; a list is in one encoding");
     QTest::newRow("\"#\" after a space is no comment") << QByteArray("http://h/1\n # note\n") << QStringList() << 2
                                                       << QStringLiteral("\"# note\" is not an http or https address");
 }

@@ -1,7 +1,8 @@
 // The shell under offscreen QtWebEngine: the cover window's load step and its
 // start-up steps, the passing between the cover, the harvesting window and
-// the download window in both orders, the usage notes, and the newer-version
-// notice against the sample portal's version file.
+// the download window in both orders, the usage notes, the cache viewer and
+// clean-up behind both windows' menus, and the newer-version notice against
+// the sample portal's version file.
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSettings.h"
 #include "download/ui/fFileDownload.h"
@@ -14,12 +15,14 @@
 #include "shell/core/VersionRule.h"
 #include "shell/fCover.h"
 #include "shell/fUse.h"
+#include "tools/ui/fIEcache.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WebEngineWait.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -52,6 +55,7 @@ private slots:
     void harvestClosedFirst();
     void downloadClosedFirst();
     void usageNotes();
+    void cacheViewerAndClearing();
     void versionNotice_data();
     void versionNotice();
 
@@ -247,6 +251,34 @@ void TestShell::usageNotes()
     QCOMPARE(close->text(), QStringLiteral("关闭"));
     close->click();
     QVERIFY(SpinUntil([&] { return !gone; }));
+}
+
+void TestShell::cacheViewerAndClearing()
+{
+    // A cache of its own, so that no real profile's files are touched.
+    const QString cache = m_dir.filePath(QStringLiteral("cache"));
+    QVERIFY(QDir().mkpath(cache));
+    fIEcache::setLocationSource([cache] {
+        BrowserCacheLocation location;
+        location.cacheFolder = cache;
+        return location;
+    });
+    fWebSearch *harvest = m_shell->openHarvestWindow();
+    QAction *view = harvest->menus().menu查看IE浏览器缓存;
+    QVERIFY(view->isEnabled());
+    view->trigger();
+    QPointer<fIEcache> viewer = qobject_cast<fIEcache *>(QApplication::activeModalWidget());
+    QVERIFY(viewer);
+    QCOMPARE(viewer->parentWidget(), harvest);
+
+    // Both windows' "清空IE浏览器缓存" run the tool's clean-up, which closes
+    // an open viewer.
+    harvest->menus().menu清空IE浏览器缓存->trigger();
+    QVERIFY(viewer.isNull());
+    fFileDownload *downloads = m_shell->loadDownloadWindow();
+    downloads->menus().menu清空IE浏览器缓存->trigger();
+    QCOMPARE(m_dialogs->messages(), (QStringList{"IE缓存清空完毕！", "IE缓存清空完毕！"}));
+    fIEcache::setLocationSource(nullptr);
 }
 
 void TestShell::versionNotice_data()

@@ -11,7 +11,12 @@ struct HarvestJob
     QString ref;    // referrer of every item; empty: the page's own address
     QString folder; // save folder of every item, absolute, ends with "/"; may be empty
     bool removeSpaces = true;
+    int timeoutSeconds = 60; // an address's transfer ends after this long without data
 };
+
+// The most a page may hold, read or fetched: 32 MB. A result page is a few
+// hundred KB; anything bigger is refused before it fills the memory.
+inline constexpr qint64 kHarvestPageLimit = 32 * 1024 * 1024;
 
 // The text of "litharvest-cli harvest --help".
 extern const char kHarvestHelp[];

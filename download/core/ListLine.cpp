@@ -4,13 +4,20 @@
 #include "common/TextCodec.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QRegularExpression>
 #include <QStringDecoder>
 #include <QStringList>
+#include <QUrl>
 
 namespace {
 
 constexpr int kFieldCount = 5;
+
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
 
 QString oneLineField(QString text)
 {
@@ -21,17 +28,74 @@ QString oneLineField(QString text)
     return text;
 }
 
-QString decodeListFile(const QByteArray &bytes)
+bool validIn(int (*sequenceAt)(const unsigned char *, qsizetype, qsizetype), const QByteArray &bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (utf8.hasError()) {
-        QStringDecoder gbk("GB18030");
-        text = gbk(bytes);
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const int length = sequenceAt(p, i, n);
+        if (length == 0)
+            return false;
+        i += length;
     }
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    return text;
+    return true;
+}
+
+// The list's lines as bytes, without their line ends; a leading UTF-8
+// byte-order mark is dropped.
+QList<QByteArray> byteLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines = (bytes.startsWith("\xEF\xBB\xBF") ? bytes.mid(3) : bytes).split('\n');
+    for (QByteArray &line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+    }
+    return lines;
+}
+
+// The text of every line, in UTF-8 when the whole list is UTF-8, else in
+// GB18030 when the whole list is that. False with the fault otherwise: a
+// UTF-16 or UTF-32 list, a NUL byte, bytes that are neither encoding, or a
+// list that mixes the two.
+bool decodeListLines(const QByteArray &bytes, QStringList &texts, ListFileFault &fault)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        fault = {1, QStringLiteral("the list is UTF-16 (it starts with a UTF-16 byte-order mark); "
+                                   "save it as UTF-8 or GB18030")};
+        return false;
+    }
+    const QList<QByteArray> lines = byteLines(bytes);
+    bool allUtf8 = true, allGb = true;
+    int firstNotUtf8 = 0;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QByteArray &line = lines.at(i);
+        if (line.contains('\0')) {
+            fault = {i + 1, QStringLiteral("a NUL byte; a list is UTF-8 or GB18030 text (a UTF-16 list has them: "
+                                           "save it as UTF-8)")};
+            return false;
+        }
+        const bool utf8 = validIn(Utf8SequenceLength, line);
+        const bool gb = validIn(Gb18030SequenceLength, line);
+        if (!utf8 && !gb) {
+            fault = {i + 1, QStringLiteral("bytes that are neither UTF-8 nor GB18030 text")};
+            return false;
+        }
+        if (!utf8 && firstNotUtf8 == 0)
+            firstNotUtf8 = i + 1;
+        allUtf8 = allUtf8 && utf8;
+        allGb = allGb && gb;
+    }
+    if (!allUtf8 && !allGb) {
+        fault = {firstNotUtf8, QStringLiteral("not UTF-8 although other lines are not GB18030; "
+                                              "a list is in one encoding")};
+        return false;
+    }
+    QStringDecoder decoder = allUtf8 ? QStringDecoder(QStringDecoder::Utf8) : QStringDecoder("GB18030");
+    texts.clear();
+    texts.reserve(lines.size());
+    for (const QByteArray &line : lines)
+        texts.append(decoder.decode(line));
+    return true;
 }
 
 } // namespace
@@ -71,7 +135,7 @@ bool ParseListLine(const QString &text, ListLine &line, QString &error)
     }
     for (const QString &alternative : alternatives) {
         if (!IsListAddress(alternative)) {
-            error = QStringLiteral("\"%1\" is not an http or https address").arg(alternative);
+            error = QStringLiteral("\"%1\" is not an http or https address").arg(QuotedExcerpt(alternative));
             return false;
         }
     }
@@ -83,7 +147,8 @@ bool ParseListLine(const QString &text, ListLine &line, QString &error)
     // list line can never steer a file out of its folder.
     static const QRegularExpression typePattern(QStringLiteral("^[A-Za-z0-9]{0,10}$"));
     if (!typePattern.match(read.type).hasMatch()) {
-        error = QStringLiteral("type \"%1\" is not an extension (letters and digits, at most 10)").arg(read.type);
+        error = QStringLiteral("type \"%1\" is not an extension (letters and digits, at most 10)")
+                    .arg(QuotedExcerpt(read.type));
         return false;
     }
 
@@ -96,11 +161,11 @@ bool ParseListLine(const QString &text, ListLine &line, QString &error)
 
 bool ParseListFile(const QByteArray &bytes, std::vector<NumberedListLine> &lines, ListFileFault &fault)
 {
-    const QStringList texts = decodeListFile(bytes).split(u'\n');
+    QStringList texts;
+    if (!decodeListLines(bytes, texts, fault))
+        return false;
     for (int i = 0; i < texts.size(); ++i) {
-        QString text = texts.at(i);
-        if (text.endsWith(u'\r'))
-            text.chop(1);
+        const QString &text = texts.at(i);
         if (text.trimmed().isEmpty() || text.startsWith(u'#'))
             continue;
         NumberedListLine numbered;
@@ -112,4 +177,23 @@ bool ParseListFile(const QByteArray &bytes, std::vector<NumberedListLine> &lines
         lines.push_back(numbered);
     }
     return true;
+}
+
+QString ListAddress(const QString &address)
+{
+    // Tolerant parsing keeps valid %XX escapes and encodes everything else
+    // that may not stand in an address (space, "|", "<", ">", '"', "^", "`",
+    // "{", "}", "\\", controls, non-ASCII as UTF-8), as a browser does
+    // before it sends the request.
+    // A "%" that starts no escape stands for itself; written as "%25" first,
+    // as QUrl would otherwise re-encode every "%" of the address.
+    QString text;
+    text.reserve(address.size());
+    for (qsizetype i = 0; i < address.size(); ++i) {
+        const QChar c = address.at(i);
+        const bool escape = c == u'%' && i + 2 < address.size() && isHexDigit(address.at(i + 1))
+                            && isHexDigit(address.at(i + 2));
+        text += (c == u'%' && !escape) ? QStringLiteral("%25") : QString(c);
+    }
+    return QUrl(text, QUrl::TolerantMode).toString(QUrl::FullyEncoded);
 }

@@ -4,7 +4,9 @@
 //     address TAB name TAB type TAB folder TAB referrer
 // Fields at the end may be left out. A list file is UTF-8 (GB18030 when its
 // bytes are not UTF-8), one line per row; blank lines and lines starting with
-// "#" are skipped.
+// "#" are skipped. The address field holds up to three alternatives joined
+// by "|"; a writer with one address puts it through ListAddress, so a "|",
+// a space or a tab inside it never splits or breaks the line.
 #include <QString>
 
 #include <vector>
@@ -46,8 +48,14 @@ struct ListFileFault
 };
 
 // Reads every row line of a list file into `lines`. False at the first faulty
-// line, described in `fault`.
+// line, described in `fault`: also for a UTF-16 list, a NUL byte, bytes that
+// are neither UTF-8 nor GB18030, and a list mixing the two encodings.
 bool ParseListFile(const QByteArray &bytes, std::vector<NumberedListLine> &lines, ListFileFault &fault);
+
+// One document address as a list line writes it: percent-encoded as a
+// browser sends it (space, "|", "<", non-ASCII and the like become %XX, valid
+// escapes stay), so that it reads back as this one address.
+QString ListAddress(const QString &address);
 
 // True for what a list line accepts as an address: a valid http or https
 // address with a host.

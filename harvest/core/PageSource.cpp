@@ -1,6 +1,7 @@
 #include "harvest/core/PageSource.h"
 
 #include "common/HttpAddress.h"
+#include "common/TextCodec.h"
 #include "harvest/core/HtmlDocument.h"
 
 #include <QRegularExpression>
@@ -55,34 +56,12 @@ Utf8Census utf8Census(const QByteArray &bytes)
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
     const qsizetype n = bytes.size();
     for (qsizetype i = 0; i < n;) {
-        const unsigned char c = p[i];
-        if (c < 0x80) {
+        if (p[i] < 0x80) {
             ++i;
             continue;
         }
-        int length = 0;
-        unsigned char low = 0x80, high = 0xBF;
-        if (c >= 0xC2 && c <= 0xDF) {
-            length = 2;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            length = 3;
-            if (c == 0xE0)
-                low = 0xA0;
-            else if (c == 0xED)
-                high = 0x9F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            length = 4;
-            if (c == 0xF0)
-                low = 0x90;
-            else if (c == 0xF4)
-                high = 0x8F;
-        }
-        bool ok = length > 0 && i + length <= n;
-        for (int k = 1; ok && k < length; ++k) {
-            const unsigned char t = p[i + k];
-            ok = t >= (k == 1 ? low : 0x80) && t <= (k == 1 ? high : 0xBF);
-        }
-        if (ok) {
+        const int length = Utf8SequenceLength(p, i, n);
+        if (length > 0) {
             ++census.sequences;
             i += length;
         } else {

@@ -5,14 +5,23 @@
 #include "download/core/DownloadSettings.h"
 #include "download/core/SaveNames.h"
 
+QString HandOverTitle(const QString &标题)
+{
+    QString title;
+    title.reserve(标题.size());
+    for (const QChar c : 标题) {
+        if (c == u'\t')
+            title += u' ';
+        else if (!IsControlOrBidiMark(c.unicode()))
+            title += c;
+    }
+    return TrimSpaces(title);
+}
+
 bool 加入下载列表(DownloadListModel &list, const QString &url, const QString &标题, const QString &文章类型,
                   const QString &保存路径, const QString &引用)
 {
-    QString title = 标题;
-    title.remove(u'\r');
-    title.remove(u'\n');
-    title.remove(QChar(0));
-    title = TrimSpaces(title);
+    const QString title = HandOverTitle(标题);
 
     DownloadSettings &settings = DownloadSettings::instance();
     QString folder = 保存路径;

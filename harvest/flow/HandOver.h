@@ -7,9 +7,16 @@
 
 class DownloadListModel;
 
+// The title as a row's name starts out: CR, LF, NUL and every other control
+// character and bidi mark removed (a line break joins the lines), a TAB
+// turned into a space, leading and trailing spaces trimmed. The window's
+// hand-over and litharvest-cli harvest both name an item by it, so one item
+// gets one file name either way.
+QString HandOverTitle(const QString &标题);
+
 // url, 标题 (title), 文章类型 (document type), 保存路径 (save folder; empty
 // means DefaultSaveFolder) and 引用 (the referring page, sent as Referer).
-// Line breaks and NUL characters leave the title, so the row has one line.
+// The title goes through HandOverTitle, so the row has one line.
 // An address already listed adds nothing; the answer is true either way.
 bool 加入下载列表(DownloadListModel &list, const QString &url, const QString &标题, const QString &文章类型,
                   const QString &保存路径, const QString &引用);

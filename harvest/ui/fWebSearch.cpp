@@ -50,9 +50,10 @@ namespace {
 const QString kSection = QStringLiteral("fWebSearch");
 const QString kKeyDelay = QStringLiteral("Combo1");
 
-// The rule's window is the form of old: its width takes the borders as well
-// (120 twips), its height the caption, menu bar and borders (870 twips), on
-// top of the client area our central widget and status bar cover.
+// The layout rule measures the whole window, frame included: its width
+// takes the borders as well (120 twips), its height the caption, menu bar
+// and borders (870 twips), on top of the client area that the central
+// widget and the status bar cover.
 constexpr int kFrameWidthTwips = 120;
 
 
