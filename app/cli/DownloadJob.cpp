@@ -43,9 +43,9 @@ const char kDownloadHelp[] =
     "Exit status: 0 every row is Done with a document, 1 some row is not (a row\n"
     "skipped as \"大文件，跳过\" counts as not done, and so does one whose\n"
     "download turned out a web page, such as a sign-in or error page, unless\n"
-    "its list line asked for htm, html or xml), 2 bad\n"
-    "options or a bad list line, 130 (143) stopped by Ctrl-C (SIGTERM): running\n"
-    "downloads are stopped, their rows Failed, and their partial files removed.\n";
+    "its list line asked for htm, html or xml), 2 bad options or a bad list\n"
+    "line, 130 (143) stopped by Ctrl-C (SIGTERM): running downloads are\n"
+    "stopped, their rows Failed, and their partial files removed.\n";
 
 namespace {
 
