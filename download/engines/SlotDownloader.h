@@ -41,8 +41,8 @@ public:
 
     // The maximum file size in bytes (negative: none, the default). A body
     // without an announced total that grows past it is reported once as
-    // DownloadProgress(n, n), so the scheduler's "大文件，跳过" rule ends the
-    // slot; the transfer stops there in any case.
+    // DownloadProgress(n, 0) (no total known), so the scheduler's
+    // "大文件，跳过" rule ends the slot; the transfer stops there in any case.
     void setMaximumBytes(qint64 bytes) override;
 
     QString saveFile() const override;
