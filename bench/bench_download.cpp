@@ -76,13 +76,13 @@ int main(int argc, char **argv)
         list.addRow(url, QStringLiteral("bench"), QStringLiteral("pdf"), out, QString());
         inet = std::make_unique<InetDownloader>(session);
         pending = 1;
-        QObject::connect(inet.get(), &InetDownloader::finished, &app, [&](int, bool result) {
-            ok = result && list.at(0).progress == QLatin1String("100%");
+        QObject::connect(inet.get(), &InetDownloader::finished, &app, [&](quint64, bool result) {
+            ok = result && list.at(0).complete();
             files << RowFilePath(list.at(0));
             app.quit();
         });
         session.setTransferBusy(true);
-        inet->start(0);
+        inet->start(list.idAt(0));
     } else {
         for (int i = 0; i < parallel; ++i) {
             engines.push_back(std::make_unique<SlotDownloader>(network));

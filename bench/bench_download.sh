@@ -17,20 +17,8 @@ ROUNDS=${2:-3}
 PORTAL="$BUILD/portal/litharvest-portal"
 BENCH="$BUILD/bench/bench_download"
 [ -x "$PORTAL" ] && [ -x "$BENCH" ] || { echo "build litharvest-portal and bench_download first" >&2; exit 2; }
-
-if [ -n "${BENCH_OUT:-}" ]; then OUT=$(mktemp -d -p "$BENCH_OUT"); elif [ -d /dev/shm ]; then OUT=$(mktemp -d -p /dev/shm); else OUT=$(mktemp -d); fi
-PORTAL_PID=
-cleanup() { [ -n "$PORTAL_PID" ] && kill "$PORTAL_PID" 2>/dev/null; wait 2>/dev/null; rm -rf "$OUT"; }
-trap cleanup EXIT
-"$PORTAL" --port 0 >"$OUT/portal.out" 2>/dev/null &
-PORTAL_PID=$!
-for _ in $(seq 50); do [ -s "$OUT/portal.out" ] && break; sleep 0.1; done
-BASE=$(head -1 "$OUT/portal.out")
-[ -n "$BASE" ] || { echo "portal did not start" >&2; exit 1; }
-
-MB=$((1024 * 1024))
-now() { date +%s.%N; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+# shellcheck source=bench/bench_portal.sh
+source "$(dirname "$0")/bench_portal.sh"
 field() { sed -n "s/.*$1=\([^ ]*\).*/\1/p"; }
 engine() { # method parallel max-mb url -> "mbps rss_kb"
     local line
@@ -75,7 +63,6 @@ for _ in $(seq "$ROUNDS"); do
 done
 C6=$(median <"$OUT/c6"); M6=$(median <"$OUT/m6")
 
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 rss() { awk -v m="$1" -v s="$2" '$1 == m && $2 == s { print $3 }' "$OUT/r"; }
 echo "one 512 MB document (MB/s, median of $ROUNDS)"
 echo "  curl      $C1"

@@ -91,8 +91,9 @@ int main(int argc, char **argv)
         if (i < done) {
             list.modify(i, [](DownloadRow &r) {
                 r.state = RowState::Done;
-                r.size = r.received = QStringLiteral("65536");
-                r.progress = QStringLiteral("100%");
+                r.setSize(65536);
+                r.received = 65536;
+                r.setPercent(100);
             });
         }
     }

@@ -85,9 +85,16 @@ int main(int argc, char **argv)
         const quint32 size = random.bounded(5u * 1024 * 1024);
         list.modify(i, [&](DownloadRow &r) {
             r.state = RowState::Done;
-            r.size = i % 50 == 0 ? QStringLiteral("未知") : QString::number(size);
-            r.received = r.size;
-            r.progress = i % 40 == 0 ? QStringLiteral("大文件，跳过") : QStringLiteral("100%");
+            if (i % 50 == 0) {
+                r.setSizeNote(RowNote::UnknownSize);
+            } else {
+                r.setSize(size);
+                r.received = size;
+            }
+            if (i % 40 == 0)
+                r.setProgressNote(RowNote::TooBig);
+            else
+                r.setPercent(100);
         });
     }
     list.flushChanges();
@@ -114,7 +121,7 @@ int main(int argc, char **argv)
         for (int i = 0; i < rows; i += 7) // the shuffle cleared the selection
             selection.select(list.index(i, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    sortSize.print("header sort, 文件大小 (zero-filled keys)");
+    sortSize.print("header sort, 文件大小 (by value)");
     sortName.print("header sort, 名称");
     shuffle.print("shuffle (随机排序列表)");
 

@@ -88,13 +88,12 @@ void walk(const QString &root, QStringList &list, bool recurse, Collect what)
     }
 }
 
-void withTrailingSlash(QString &folder)
-{
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-}
-
 } // namespace
+
+QString WithTrailingSlash(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
 
 bool FileExists(const QString &path)
 {
@@ -162,7 +161,7 @@ void GetSubFolders(QString &folder, QStringList &list, bool recurse)
 {
     if (!folder.startsWith(u'/'))
         return;
-    withTrailingSlash(folder);
+    folder = WithTrailingSlash(folder);
     walk(folder, list, recurse, Collect::Folders);
 }
 
@@ -171,7 +170,7 @@ void GetAllFiles(QString &folder, QStringList &list, bool recurse)
     // An empty text would become "/" and walk the whole file system.
     if (TrimSpaces(folder).isEmpty())
         return;
-    withTrailingSlash(folder);
+    folder = WithTrailingSlash(folder);
     walk(folder, list, recurse, Collect::Files);
 }
 

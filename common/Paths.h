@@ -11,6 +11,9 @@
 #include <QString>
 #include <QStringList>
 
+// The folder text with "/" appended when it does not end with one.
+QString WithTrailingSlash(const QString &folder);
+
 // True when a file (not a folder) is at the path: spaces are trimmed and a
 // leading "file://" is removed first. A symbolic link counts as a file unless
 // it leads to a folder, so a dangling link is never taken for a free name.

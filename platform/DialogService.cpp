@@ -40,6 +40,12 @@ bool AskYesNo(const QString &text)
         == MessageAnswer::Yes;
 }
 
+bool AskYesNoPlain(const QString &text)
+{
+    return DialogService::instance().message(text, MessageIcon::PlainQuestion, SettingsStore::applicationTitle())
+        == MessageAnswer::Yes;
+}
+
 std::optional<QString> AskInput(const QString &prompt, const QString &title, const QString &defaultText)
 {
     return DialogService::instance().input(prompt, title.isEmpty() ? SettingsStore::applicationTitle() : title,
@@ -49,7 +55,7 @@ std::optional<QString> AskInput(const QString &prompt, const QString &title, con
 MessageAnswer HeadlessDialogs::message(const QString &text, MessageIcon icon, const QString &)
 {
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    return icon == MessageIcon::Question ? MessageAnswer::No : MessageAnswer::Ok;
+    return AsksYesNo(icon) ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
 std::optional<QString> HeadlessDialogs::input(const QString &, const QString &, const QString &)

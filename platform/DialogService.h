@@ -7,8 +7,15 @@
 #include <QString>
 #include <optional>
 
-enum class MessageIcon { Information, Error, Question, Warning };
+// PlainQuestion: a question with Yes/No buttons and no icon.
+enum class MessageIcon { Information, Error, Question, Warning, PlainQuestion };
 enum class MessageAnswer { Ok, Yes, No };
+
+// The icons whose boxes ask Yes or No.
+inline bool AsksYesNo(MessageIcon icon)
+{
+    return icon == MessageIcon::Question || icon == MessageIcon::PlainQuestion;
+}
 
 struct FileDialogRequest
 {
@@ -24,7 +31,8 @@ class DialogService
 public:
     virtual ~DialogService() = default;
 
-    // Question icons get Yes/No buttons and answer Yes or No; others answer Ok.
+    // Questions (AsksYesNo) get Yes/No buttons and answer Yes or No; others
+    // answer Ok.
     virtual MessageAnswer message(const QString &text, MessageIcon icon, const QString &title) = 0;
     // The text typed, or nothing when the box was cancelled.
     virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
@@ -42,6 +50,8 @@ void ShowInformation(const QString &text);
 void ShowError(const QString &text);
 void ShowWarning(const QString &text);
 bool AskYesNo(const QString &text);
+// The same question without an icon.
+bool AskYesNoPlain(const QString &text);
 std::optional<QString> AskInput(const QString &prompt, const QString &title = QString(),
                                 const QString &defaultText = QString());
 

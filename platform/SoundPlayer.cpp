@@ -20,3 +20,8 @@ void PlaySoundResource(int soundId)
     if (soundId == 101 || soundId == 102 || soundId == 103)
         SoundPlayer::instance().play(soundId);
 }
+
+void PlaySoundResource(NotificationSound sound)
+{
+    PlaySoundResource(int(sound));
+}

@@ -5,6 +5,13 @@
 // PlaySoundResource; the running program installs a Qt Multimedia player,
 // tests their own, and without either nothing is heard.
 
+// The three notification sounds; the numbers are the ids players receive.
+enum class NotificationSound {
+    WebPage = 101,      // a web page arrived instead of a document
+    ListFinished = 102, // the list is finished, or the error rule stopped downloading
+    Failed = 103,       // a download failed
+};
+
 class SoundPlayer
 {
 public:
@@ -23,3 +30,4 @@ public:
 };
 
 void PlaySoundResource(int soundId);
+void PlaySoundResource(NotificationSound sound);

@@ -70,6 +70,8 @@ private slots:
     void downloadsList_data();
     void downloadsList();
     void failedRowsExitOne();
+    void tooBigRowsExitOne_data();
+    void tooBigRowsExitOne();
     void proxyCarriesMethodOne();
     void badInputExitsTwo_data();
     void badInputExitsTwo();
@@ -153,6 +155,35 @@ void TestCliDownload::failedRowsExitOne()
     QVERIFY(run.rows.at(1).endsWith(QStringLiteral("\tDone")));
     QVERIFY(run.rows.at(2).endsWith(QStringLiteral("\tFailed")));
     QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("好.pdf"))).size(), 1000);
+}
+
+void TestCliDownload::tooBigRowsExitOne_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("slots") << QStringLiteral("2");
+    QTest::newRow("single connection") << QStringLiteral("1");
+}
+
+// "大文件，跳过" ends a row Done, but no document arrived: not success, and
+// the run says which line it was (announced size or a body without one).
+void TestCliDownload::tooBigRowsExitOne()
+{
+    QFETCH(QString, method);
+    QTemporaryDir dir;
+    const QByteArray list = doc(QStringLiteral("kind=pdf&size=1000")) + "\t好\tpdf\n"
+        + doc(QStringLiteral("kind=pdf&size=300000")) + "\t大\tpdf\n"
+        + doc(QStringLiteral("kind=pdf&size=300000&nolength=1")) + "\t无长度\tpdf\n";
+    const Run run = runCli({QStringLiteral("--folder"), dir.path(), QStringLiteral("--method"), method,
+                            QStringLiteral("--max-size"), QStringLiteral("0.1")},
+                           list);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.rows.size(), 3);
+    QVERIFY(!run.errors.contains(QStringLiteral("line 1:")));
+    QVERIFY2(run.errors.contains(QStringLiteral("line 2: skipped as too big (大文件，跳过)")), qPrintable(run.errors));
+    QVERIFY2(run.errors.contains(QStringLiteral("line 3: skipped as too big")), qPrintable(run.errors));
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("好.pdf"))).size(), 1000);
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("大.pdf"))));
+    QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("无长度.pdf"))));
 }
 
 void TestCliDownload::proxyCarriesMethodOne()

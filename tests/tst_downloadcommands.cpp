@@ -8,6 +8,7 @@
 #include "download/commands/DownloadListCommands.h"
 #include "download/core/DownloadListModel.h"
 #include "download/ui/UrlReplace.h"
+#include "tests/support/RowTexts.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QApplication>
@@ -87,12 +88,13 @@ struct Fixture
         if (!list.addRow(address.isEmpty() ? QStringLiteral("http://h/") + name : address, name, type, folder(),
                          QStringLiteral("http://h/page")))
             return -1;
+        bool understood = false;
         list.modify(at, [&](DownloadRow &r) {
             r.state = state;
-            r.size = size;
-            r.received = received;
-            r.progress = progress;
+            understood = RowTexts::Set(r, size, received, progress);
         });
+        if (!understood)
+            return -1;
         return at;
     }
 
@@ -134,8 +136,8 @@ struct Fixture
 
 bool sameRow(const DownloadRow &a, const DownloadRow &b)
 {
-    return a.address == b.address && a.name == b.name && a.type == b.type && a.size == b.size
-        && a.received == b.received && a.progress == b.progress && a.folder == b.folder
+    return a.address == b.address && a.name == b.name && a.type == b.type && SizeText(a) == SizeText(b)
+        && ReceivedText(a) == ReceivedText(b) && ProgressText(a) == ProgressText(b) && a.folder == b.folder
         && a.referrer == b.referrer && a.state == b.state;
 }
 
@@ -194,6 +196,8 @@ private slots:
     void columnWidths();
     void execArguments_data();
     void execArguments();
+    void fallbackEditor_data();
+    void fallbackEditor();
 };
 
 // ---------------------------------------------------------------- guards
@@ -275,7 +279,7 @@ void TestDownloadCommands::redownloadResetOfAWebRow()
     const DownloadRow &r = f.list.at(row);
     QCOMPARE(r.state, RowState::Waiting);
     QCOMPARE(r.type, QStringLiteral("xxx"));
-    QVERIFY(r.size.isEmpty() && r.received.isEmpty() && r.progress.isEmpty());
+    QVERIFY(r.progressEmpty());
     QCOMPARE(r.address, QStringLiteral("http://h/b|http://h/a"));
     QCOMPARE(f.list.indexOfAddress(r.address), row);
     QVERIFY(!QFile::exists(htm));
@@ -301,7 +305,7 @@ void TestDownloadCommands::redownloadPicksItsRows_data()
     QTest::newRow("errors and htm/html pages") << QStringLiteral("出错和网页") << std::optional<QString>()
                                                << QStringLiteral("1,4,6")
                                                << QStringLiteral("pdf,pdf,pdf,pdf,xxx,xml,xxx,pdf,pdf");
-    QTest::newRow("size below 5000, commas removed")
+    QTest::newRow("size below 5000")
         << QStringLiteral("size") << std::optional<QString>(QStringLiteral(" 5000 ")) << QStringLiteral("7")
         << unchangedTypes;
     QTest::newRow("size 4096 is not below 4096")
@@ -327,7 +331,7 @@ void TestDownloadCommands::redownloadPicksItsRows()
     f.add(QStringLiteral("r4"), QStringLiteral("htm"), RowState::Done, QStringLiteral("30000"), QStringLiteral("30000"), full);
     f.add(QStringLiteral("r5"), QStringLiteral("xml"), RowState::Done, QStringLiteral("30000"), QStringLiteral("30000"), full);
     f.add(QStringLiteral("r6"), QStringLiteral("html"), RowState::Failed, QStringLiteral("300"));
-    f.add(QStringLiteral("r7"), QStringLiteral("pdf"), RowState::Done, QStringLiteral("4,096"), QStringLiteral("4,096"), full);
+    f.add(QStringLiteral("r7"), QStringLiteral("pdf"), RowState::Done, QStringLiteral("4096"), QStringLiteral("4096"), full);
     f.add(QStringLiteral("r8"), QStringLiteral("pdf"), RowState::Done, QStringLiteral("4096"), QStringLiteral("2048"));
     f.select({0, 1, 2, 3});
     const QVector<DownloadRow> before = snapshot(f.list);
@@ -350,10 +354,10 @@ void TestDownloadCommands::redownloadPicksItsRows()
         const DownloadRow &r = f.list.at(i);
         if (resetRows.contains(i)) {
             QCOMPARE(r.state, RowState::Waiting);
-            QVERIFY(r.size.isEmpty() && r.received.isEmpty() && r.progress.isEmpty());
+            QVERIFY(r.progressEmpty());
         } else {
             QCOMPARE(r.state, before[i].state);
-            QCOMPARE(r.size, before[i].size);
+            QCOMPARE(SizeText(r), SizeText(before[i]));
         }
     }
     QCOMPARE(f.column(&DownloadRow::type).join(QLatin1Char(',')), typesAfter);
@@ -415,7 +419,7 @@ void TestDownloadCommands::removeCommands()
         QCOMPARE(f.list.indexOfAddress(f.list.at(i).address), i);
     if (command == QStringLiteral("清空")) {
         QCOMPARE(f.dialogs.messages(), QStringList{QStringLiteral("您确定要清空列表的所有信息吗？")});
-        QCOMPARE(f.dialogs.shown().first().icon, MessageIcon::Question);
+        QCOMPARE(f.dialogs.shown().first().icon, MessageIcon::PlainQuestion); // Yes/No, no icon
     } else {
         QVERIFY(f.dialogs.shown().isEmpty());
     }
@@ -490,7 +494,7 @@ void TestDownloadCommands::deleteCommands()
         const DownloadRow &r = f.list.at(i);
         stateLetters += QStringLiteral(" WLDF").at(int(r.state));
         QCOMPARE(QFile::exists(files[i]), !hitRows.contains(i));
-        QCOMPARE(r.size.isEmpty(), hitRows.contains(i));
+        QCOMPARE(SizeText(r).isEmpty(), hitRows.contains(i));
     }
     QCOMPARE(stateLetters, states);
     QCOMPARE(f.list.count(), 7);
@@ -530,10 +534,16 @@ void TestDownloadCommands::sortByColumn_data()
     QTest::addColumn<QStringList>("values");
     QTest::addColumn<QStringList>("descending");
     const QStringList sizes{QStringLiteral("900"), QStringLiteral("12000"), QStringLiteral("5"), QStringLiteral("未知"),
-                            QStringLiteral("4,096"), QString()};
+                            QStringLiteral("4096"), QString()};
     QTest::newRow("size by value, words by text") << int(DownloadListModel::ColSize) << sizes
-        << QStringList{QStringLiteral("未知"), QStringLiteral("12000"), QStringLiteral("4,096"), QStringLiteral("900"),
+        << QStringList{QStringLiteral("未知"), QStringLiteral("12000"), QStringLiteral("4096"), QStringLiteral("900"),
                        QStringLiteral("5"), QString()};
+    // Empty first, then numbers by value, then the words by their text.
+    QTest::newRow("size, several words and empties") << int(DownloadListModel::ColSize)
+        << QStringList{QStringLiteral("下载失败"), QString(), QStringLiteral("0"), QStringLiteral("等待重新下载"),
+                       QStringLiteral("未知"), QStringLiteral("70"), QString()}
+        << QStringList{QStringLiteral("等待重新下载"), QStringLiteral("未知"), QStringLiteral("下载失败"),
+                       QStringLiteral("70"), QStringLiteral("0"), QString(), QString()};
     QTest::newRow("received") << int(DownloadListModel::ColReceived)
                               << QStringList{QStringLiteral("10"), QStringLiteral("9"), QStringLiteral("100")}
                               << QStringList{QStringLiteral("100"), QStringLiteral("10"), QStringLiteral("9")};
@@ -543,6 +553,10 @@ void TestDownloadCommands::sortByColumn_data()
     QTest::newRow("name by text, letter case ignored") << int(DownloadListModel::ColName)
         << QStringList{QStringLiteral("b"), QStringLiteral("C"), QStringLiteral("a"), QStringLiteral("10"), QStringLiteral("9")}
         << QStringList{QStringLiteral("C"), QStringLiteral("b"), QStringLiteral("a"), QStringLiteral("9"), QStringLiteral("10")};
+    // Chinese by the reader's order (pinyin), not by code point.
+    QTest::newRow("Chinese names in the language's order") << int(DownloadListModel::ColName)
+        << QStringList{QStringLiteral("李"), QStringLiteral("张"), QStringLiteral("阿"), QStringLiteral("王")}
+        << QStringList{QStringLiteral("张"), QStringLiteral("王"), QStringLiteral("李"), QStringLiteral("阿")};
 }
 
 void TestDownloadCommands::sortByColumn()
@@ -553,14 +567,16 @@ void TestDownloadCommands::sortByColumn()
     Fixture f;
     for (int i = 0; i < values.size(); ++i) {
         const int row = f.add(QStringLiteral("n%1").arg(i));
+        bool understood = true;
         f.list.modify(row, [&](DownloadRow &r) {
             switch (column) {
             case DownloadListModel::ColName: r.name = values[i]; break;
-            case DownloadListModel::ColSize: r.size = values[i]; break;
-            case DownloadListModel::ColReceived: r.received = values[i]; break;
-            default: r.progress = values[i]; break;
+            case DownloadListModel::ColSize: understood = RowTexts::Set(r, values[i], QString(), QString()); break;
+            case DownloadListModel::ColReceived: understood = RowTexts::Set(r, QString(), values[i], QString()); break;
+            default: understood = RowTexts::Set(r, QString(), QString(), values[i]); break;
             }
         });
+        QVERIFY(understood);
     }
     const auto shown = [&] {
         QStringList out;
@@ -803,7 +819,7 @@ void TestDownloadCommands::doubleClick()
                               QStringLiteral("3"), QStringLiteral("30%"), QStringLiteral("http://h/1|http://h/2"));
     const int done = f.add(QStringLiteral("d"), QStringLiteral("pdf"), RowState::Done);
     const int missing = f.add(QStringLiteral("m"), QStringLiteral("pdf"), RowState::Done);
-    const int waiting = f.add(QStringLiteral("w"), QStringLiteral("pdf"), RowState::Waiting, QStringLiteral("x"));
+    const int waiting = f.add(QStringLiteral("w"), QStringLiteral("pdf"), RowState::Waiting, QStringLiteral("等待重新下载"));
     const QString doneFile = f.writeFile(done, kPdfBytes);
 
     f.commands.rowDoubleClicked(); // nothing selected
@@ -812,8 +828,8 @@ void TestDownloadCommands::doubleClick()
     f.setCurrent(failed); // no file: put back all the same
     f.commands.rowDoubleClicked();
     QCOMPARE(f.list.at(failed).state, RowState::Waiting);
-    QVERIFY(f.list.at(failed).size.isEmpty() && f.list.at(failed).received.isEmpty()
-            && f.list.at(failed).progress.isEmpty());
+    QVERIFY(SizeText(f.list.at(failed)).isEmpty() && ReceivedText(f.list.at(failed)).isEmpty()
+            && ProgressText(f.list.at(failed)).isEmpty());
     QCOMPARE(f.list.at(failed).address, QStringLiteral("http://h/1|http://h/2"));
     QCOMPARE(f.list.at(failed).type, QStringLiteral("pdf"));
 
@@ -829,7 +845,7 @@ void TestDownloadCommands::doubleClick()
     f.setCurrent(waiting);
     f.commands.rowDoubleClicked();
     QVERIFY(f.dialogs.shown().isEmpty());
-    QCOMPARE(f.list.at(waiting).size, QStringLiteral("x"));
+    QCOMPARE(SizeText(f.list.at(waiting)), QStringLiteral("等待重新下载"));
     QCOMPARE(f.launcher.calls.size(), 1);
 }
 
@@ -923,12 +939,13 @@ void TestDownloadCommands::checkFilesExist()
 
     f.commands.检查文件是否存在();
     f.commands.检查文件是否存在();
-    QCOMPARE(f.column(&DownloadRow::progress), (QStringList{QStringLiteral("100%"), QStringLiteral("不存在")}));
+    QCOMPARE((QStringList{ProgressText(f.list.at(present)), ProgressText(f.list.at(absent))}),
+             (QStringList{QStringLiteral("100%"), QStringLiteral("不存在")}));
     QCOMPARE(f.list.at(absent).state, RowState::Done);
 
     f.writeFile(absent, kPdfBytes); // the mark stays until the row is reset
     f.commands.检查文件是否存在();
-    QCOMPARE(f.list.at(absent).progress, QStringLiteral("不存在"));
+    QCOMPARE(ProgressText(f.list.at(absent)), QStringLiteral("不存在"));
     QVERIFY(f.dialogs.shown().isEmpty());
 }
 
@@ -1023,6 +1040,36 @@ void TestDownloadCommands::execArguments()
     QFETCH(QString, exec);
     QFETCH(QStringList, args);
     QCOMPARE(SystemDesktopLauncher::ExecArguments(exec, QStringLiteral("/tmp/a b/论文.txt")), args);
+}
+
+void TestDownloadCommands::fallbackEditor_data()
+{
+    QTest::addColumn<QString>("visual");
+    QTest::addColumn<QString>("editor");
+    QTest::addColumn<QStringList>("installed");
+    QTest::addColumn<QStringList>("args");
+    const QString file = QStringLiteral("/tmp/论文.pdf");
+    const QString term = QStringLiteral("/usr/bin/x-terminal-emulator");
+    QTest::newRow("VISUAL in a terminal") << "vim -R" << "nano" << QStringList{"vim", "nano", "x-terminal-emulator"}
+                                          << QStringList{term, "-e", "/usr/bin/vim", "-R", file};
+    QTest::newRow("VISUAL missing: EDITOR") << "nosuch" << "nano" << QStringList{"nano"}
+                                            << QStringList{"/usr/bin/nano", file};
+    QTest::newRow("graphical EDITOR without terminal") << "" << "gedit" << QStringList{"gedit", "x-terminal-emulator"}
+                                                        << QStringList{"/usr/bin/gedit", file};
+    QTest::newRow("no variables: a text editor") << "" << "" << QStringList{"evince", "mousepad", "kate"}
+                                                 << QStringList{"/usr/bin/kate", file};
+    QTest::newRow("nothing but viewers") << "" << "" << QStringList{"evince", "xdg-open"} << QStringList();
+}
+
+void TestDownloadCommands::fallbackEditor()
+{
+    QFETCH(QString, visual);
+    QFETCH(QString, editor);
+    QFETCH(QStringList, installed);
+    const auto find = [&](const QString &program) {
+        return installed.contains(program) ? QStringLiteral("/usr/bin/") + program : QString();
+    };
+    QTEST(SystemDesktopLauncher::FallbackEditorArguments(visual, editor, find, QStringLiteral("/tmp/论文.pdf")), "args");
 }
 
 QTEST_MAIN(TestDownloadCommands)

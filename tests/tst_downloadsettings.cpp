@@ -62,6 +62,10 @@ private slots:
     void optionsRefusalKeepsEarlierStores_data();
     void optionsRefusalKeepsEarlierStores();
     void optionsShowValuesAndReachTheWindow();
+    void optionsWithoutDownloadWindowShowStoredValues();
+    void maxSizeStoredAsPlainDecimal_data();
+    void maxSizeStoredAsPlainDecimal();
+    void malformedFolderKeepsDialogsOpen();
     void chooserAcceptsAndRemembers();
     void chooserCancelAndBadFolder();
     void chooserFullListMakesRoom();
@@ -202,9 +206,9 @@ void TestDownloadSettings::oddStoredValues()
     // Kept as read; the window shows "重命名" for it and the engines get that.
     QCOMPARE(s.duplicateNamePolicy(), QStringLiteral("忽略"));
     DownloadOptions options;
-    options.duplicateMode = QStringLiteral("跳过");
+    options.duplicateMode = DuplicateMode::Skip;
     s.fillOptions(options);
-    QCOMPARE(options.duplicateMode, QStringLiteral("重命名"));
+    QCOMPARE(DuplicateModeText(options.duplicateMode), QStringLiteral("重命名"));
 }
 
 void TestDownloadSettings::fillOptions()
@@ -220,8 +224,8 @@ void TestDownloadSettings::fillOptions()
     options.threadCount = 5;
     options.soundPrompt = true;
     s.fillOptions(options);
-    QCOMPARE(options.method, 1);
-    QCOMPARE(options.duplicateMode, QStringLiteral("覆盖"));
+    QCOMPARE(int(options.method), 1);
+    QCOMPARE(DuplicateModeText(options.duplicateMode), QStringLiteral("覆盖"));
     QCOMPARE(options.maxFileSizeMB, 0.5);
     QVERIFY(options.proxyEnabled);
     QCOMPARE(options.proxyUrl, QStringLiteral("127.0.0.1"));
@@ -325,7 +329,7 @@ void TestDownloadSettings::optionsStoreAndClose()
     // The open download window follows at once.
     QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label7"))->text(), QStringLiteral("下载方式：1"));
     QVERIFY(!window->findChild<QComboBox *>(QStringLiteral("Combo1"))->isEnabled());
-    QCOMPARE(window->session().options().method, 1);
+    QCOMPARE(int(window->session().options().method), 1);
     QCOMPARE(window->session().options().maxFileSizeMB, 25.5);
     QCOMPARE(window->session().options().proxyPort, QStringLiteral("abc"));
 }
@@ -387,6 +391,97 @@ void TestDownloadSettings::optionsShowValuesAndReachTheWindow()
     QCOMPARE(window->findChild<QLabel *>(QStringLiteral("Label7"))->text(), QStringLiteral("下载方式：2"));
     QVERIFY(combo1->isEnabled());
     QCOMPARE(combo1->currentText(), QStringLiteral("1"));
+}
+
+void TestDownloadSettings::optionsWithoutDownloadWindowShowStoredValues()
+{
+    // Opened from the harvesting window before any download window: 确定
+    // must store what the user had, not the built-in defaults.
+    SettingsStore &store = SettingsStore::instance();
+    store.write(QStringLiteral("设置"), QStringLiteral("下载方式"), QStringLiteral("1"));
+    store.write(QStringLiteral("设置"), QStringLiteral("代理服务器有效"), QStringLiteral("1"));
+    store.write(QStringLiteral("设置"), QStringLiteral("代理服务器网址"), QStringLiteral("proxy.example.net"));
+    store.write(QStringLiteral("设置"), QStringLiteral("代理服务器端口"), QStringLiteral("3128"));
+    store.write(QStringLiteral("设置"), QStringLiteral("文件最大值"), QStringLiteral("250"));
+    store.write(QStringLiteral("设置"), QStringLiteral("提取网页信息时提示下载保存路径"), QStringLiteral("0"));
+    store.write(QStringLiteral("设置"), QStringLiteral("下载文件保存路径"), path(QStringLiteral("存/")));
+    QPointer<fOption> dialog = fOption::showModal(nullptr);
+    QVERIFY(child<QRadioButton>(dialog, "Option1")->isChecked());
+    QVERIFY(child<QCheckBox>(dialog, "Check1")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog, "Text6")->text(), QStringLiteral("proxy.example.net"));
+    QCOMPARE(child<QLineEdit>(dialog, "Text8")->text(), QStringLiteral("3128"));
+    QCOMPARE(child<QLineEdit>(dialog, "Text1")->text(), QStringLiteral("250"));
+    QVERIFY(!child<QCheckBox>(dialog, "Check2")->isChecked());
+    QCOMPARE(child<QLineEdit>(dialog, "Text2")->text(), path(QStringLiteral("存/")));
+    dialog->Command1_Click();
+    QVERIFY(m_dialogs->messages().isEmpty());
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载方式")), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器有效")), QStringLiteral("1"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器网址")), QStringLiteral("proxy.example.net"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("代理服务器端口")), QStringLiteral("3128"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("文件最大值")), QStringLiteral("250"));
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("提取网页信息时提示下载保存路径")), QStringLiteral("0"));
+
+    // A method chosen with "切换" in an open download window is this run's
+    // value and the dialog shows it rather than the stored one.
+    fFileDownload *window = fFileDownload::instance(true);
+    window->scheduler().setManualTicks(true);
+    DownloadSettings::instance().setDownloadMethod(2);
+    std::unique_ptr<fOption> again(new fOption(window));
+    QVERIFY(child<QRadioButton>(again.get(), "Option2")->isChecked());
+}
+
+void TestDownloadSettings::maxSizeStoredAsPlainDecimal_data()
+{
+    QTest::addColumn<double>("mb");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("whole") << 10.0 << "10";
+    QTest::newRow("fraction") << 0.1 << "0.1";
+    QTest::newRow("seven digits") << 1234567.0 << "1234567";
+    QTest::newRow("large with fraction") << 1234567.89 << "1234567.9";
+}
+
+void TestDownloadSettings::maxSizeStoredAsPlainDecimal()
+{
+    QFETCH(double, mb);
+    DownloadSettings &s = DownloadSettings::instance();
+    s.setMaxFileSizeMB(mb);
+    s.storeMaxFileSizeMB();
+    QTEST(stored(QStringLiteral("设置"), QStringLiteral("文件最大值")), "text");
+    const float before = float(s.maxFileSizeMB());
+    s.loadMaxFileSizeMB();
+    QCOMPARE(float(s.maxFileSizeMB()), before);
+    std::unique_ptr<fOption> dialog(new fOption);
+    QTEST(child<QLineEdit>(dialog.get(), "Text1")->text(), "text");
+}
+
+void TestDownloadSettings::malformedFolderKeepsDialogsOpen()
+{
+    // "." is no folder name: the message comes once and both dialogs stay
+    // open with the folder as typed, never taking its parent.
+    const QString typed = path(QStringLiteral("下载/./论文"));
+    const QString badMessage = QStringLiteral("文件夹名称有误！不能创建文件夹！");
+    QPointer<fOption> options = fOption::showModal(nullptr);
+    child<QLineEdit>(options, "Text2")->setText(typed);
+    options->Command1_Click();
+    QCOMPARE(m_dialogs->messages(), QStringList({badMessage}));
+    QVERIFY(options && options->isVisible());
+    QCOMPARE(child<QLineEdit>(options, "Text2")->text(), typed);
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), QStringLiteral("<absent>"));
+    delete options.data();
+
+    bool done = false;
+    QPointer<fSeleFileSavePath> chooser
+        = fSeleFileSavePath::showModal(nullptr, [&](const SaveFolderChoice &) { done = true; });
+    child<QComboBox>(chooser, "Combo1")->setEditText(typed);
+    chooser->Command2_Click();
+    QCOMPARE(m_dialogs->messages(), QStringList({badMessage, badMessage}));
+    QVERIFY(!done);
+    QVERIFY(chooser && chooser->isVisible());
+    QCOMPARE(child<QComboBox>(chooser, "Combo1")->currentText(), typed);
+    QCOMPARE(stored(QStringLiteral("设置"), QStringLiteral("下载文件保存路径")), QStringLiteral("<absent>"));
+    QVERIFY(!QFile::exists(SaveListFilePath()));
+    delete chooser.data();
 }
 
 void TestDownloadSettings::chooserAcceptsAndRemembers()

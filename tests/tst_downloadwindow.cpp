@@ -10,6 +10,7 @@
 #include "download/core/DownloadSession.h"
 #include "download/core/DownloadSettings.h"
 #include "download/scheduler/DownloadScheduler.h"
+#include "download/ui/DownloadStateIcons.h"
 #include "download/ui/fFileDownload.h"
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
@@ -175,9 +176,9 @@ void TestDownloadWindow::loadsFromStore()
     QVERIFY(control<QRadioButton>(checkedOption.toUtf8().constData())->isChecked());
     // What the engines read follows the controls.
     const DownloadOptions &o = m_window->session().options();
-    QCOMPARE(o.method, method.toInt());
+    QCOMPARE(int(o.method), method.toInt());
     QCOMPARE(o.threadCount, control<QComboBox>("Combo1")->currentText().toInt());
-    QCOMPARE(o.duplicateMode, TrimSpaces(control<QRadioButton>(checkedOption.toUtf8().constData())->text()));
+    QCOMPARE(DuplicateModeText(o.duplicateMode), TrimSpaces(control<QRadioButton>(checkedOption.toUtf8().constData())->text()));
 }
 
 void TestDownloadWindow::firstLoadDefaults()
@@ -208,7 +209,7 @@ void TestDownloadWindow::firstLoadDefaults()
     control<QRadioButton>("Option1")->setChecked(true);
     QCOMPARE(m_window->session().options().intervalSeconds, 5);
     QVERIFY(m_window->session().options().soundPrompt);
-    QCOMPARE(m_window->session().options().duplicateMode, QStringLiteral("跳过"));
+    QCOMPARE(DuplicateModeText(m_window->session().options().duplicateMode), QStringLiteral("跳过"));
 }
 
 void TestDownloadWindow::methodSwitchResetsThreadCount()
@@ -222,7 +223,7 @@ void TestDownloadWindow::methodSwitchResetsThreadCount()
     QCOMPARE(control<QLabel>("Label7")->text(), QStringLiteral("下载方式：1"));
     QCOMPARE(combo1->currentText(), QStringLiteral("1"));
     QVERIFY(!combo1->isEnabled());
-    QCOMPARE(m_window->session().options().method, 1);
+    QCOMPARE(int(m_window->session().options().method), 1);
     combo1->setCurrentIndex(3); // cannot happen by hand while disabled, but the switch back must reset it
     switchButton->click();
     QCOMPARE(control<QLabel>("Label7")->text(), QStringLiteral("下载方式：2"));
@@ -423,9 +424,17 @@ void TestDownloadWindow::listAndStatusBar()
     QCOMPARE(view->sizeHintForRow(0), 17);
     view->edit(first);
     QVERIFY(!view->findChild<QLineEdit *>());
+    // Four states, four different icons, drawn by the view's delegate.
+    QVERIFY(dynamic_cast<DownloadStateIconDelegate *>(view->itemDelegate()));
+    QList<QImage> icons;
+    for (RowState s : {RowState::Waiting, RowState::Downloading, RowState::Done, RowState::Failed}) {
+        const QImage icon = DownloadStateIcon(s).toImage();
+        QVERIFY(!icon.isNull() && !icons.contains(icon));
+        icons << icon;
+    }
 
-    m_window->session().setStatusPanel(2, QStringLiteral("完成下载:名称"));
-    m_window->session().setStatusPanel(4, m_window->listModel().counterText());
+    m_window->session().setStatusPanel(StatusPanel::Transfer, QStringLiteral("完成下载:名称"));
+    m_window->session().setStatusPanel(StatusPanel::Counters, m_window->listModel().counterText());
     QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("Panel2"))->text(), QStringLiteral("完成下载:名称"));
     QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("Panel4"))->text(),
              QStringLiteral("总数:1 正在下载:0 等待:1 已完成:0 失败:0"));

@@ -204,7 +204,7 @@ void TestHarvestEndToEnd::harvestAnalyseDownload()
         const DownloadRow &row = rows.at(i);
         const CatalogueEntry &e = catalogue.at(i);
         const QString type = e.kind == QStringLiteral("html") ? QStringLiteral("htm") : e.kind;
-        QVERIFY2(row.state == RowState::Done, qPrintable(QString::number(i + 1) + u' ' + row.progress));
+        QVERIFY2(row.state == RowState::Done, qPrintable(QString::number(i + 1) + u' ' + ProgressText(row)));
         QCOMPARE(row.name, expectedName(e.title));
         QCOMPARE(row.type, type);
         QCOMPARE(row.folder, folder);

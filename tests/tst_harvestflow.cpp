@@ -561,7 +561,7 @@ void TestHarvestFlow::handOver()
     QCOMPARE(row.folder, QStringLiteral("/data/a/"));
     QCOMPARE(row.referrer, kBase + QStringLiteral("search"));
     QCOMPARE(row.state, RowState::Waiting);
-    QVERIFY(row.size.isEmpty() && row.received.isEmpty() && row.progress.isEmpty());
+    QVERIFY(row.progressEmpty());
 
     // Already listed: still true, still one row.
     QVERIFY(加入下载列表(list, url, QStringLiteral("别的"), QStringLiteral("pdf"), QString(), QString()));

@@ -1,7 +1,9 @@
 // Save-name rules: cleaning names, creating folders, numbering duplicates,
 // Content-Disposition, and the 255-byte file-name limit.
 #include "common/TextCodec.h"
+#include "download/core/DownloadListModel.h"
 #include "download/core/SaveNames.h"
+#include "download/core/SavePlan.h"
 #include "tests/support/ScriptedDialogs.h"
 
 #include <QDir>
@@ -38,6 +40,7 @@ private slots:
     void sanitizeHostileMegabyte();
     void createFolderPath();
     void createFolderPathRefuses();
+    void rowFolderReportsLaterAndOnce();
     void nameFromUrl_data();
     void nameFromUrl();
     void renameSavePath();
@@ -172,19 +175,19 @@ void TestSaveNames::nameFromUrl()
 
 void TestSaveNames::renameSavePath()
 {
-    const QString rename = u8("重命名");
+    const DuplicateMode rename = DuplicateMode::Rename;
     QString used;
     const QString folder = m_dir->path(); // no trailing "/": one is added
     QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, rename), m_root + u8("报告.pdf"));
     QCOMPARE(used, u8("报告"));
 
     touch(m_root + u8("报告.pdf"));
-    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, u8("覆盖")), m_root + u8("报告.pdf"));
+    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, DuplicateMode::Overwrite), m_root + u8("报告.pdf"));
     QCOMPARE(used, u8("报告"));
     QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, rename), m_root + u8("报告[001].pdf"));
     QCOMPARE(used, u8("报告[001]"));
     touch(m_root + u8("报告[001].pdf"));
-    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, u8("跳过")), m_root + u8("报告[002].pdf"));
+    QCOMPARE(重命名保存路径(folder, u8("报告"), u8("pdf"), used, DuplicateMode::Skip), m_root + u8("报告[002].pdf"));
 
     // A numbered name goes on from its own number.
     touch(m_root + u8("报告[007].pdf"));
@@ -210,7 +213,7 @@ void TestSaveNames::renameSavePathLongNames()
 {
     // A name that fills the file name: the plain path, its numbered
     // variants and a four-digit counter all fit 255 bytes.
-    const QString rename = u8("重命名");
+    const DuplicateMode rename = DuplicateMode::Rename;
     const QString longName = u8("长").repeated(200);
     QString used;
     const QString plain = 重命名保存路径(m_root, longName, u8("pdf"), used, rename);
@@ -330,6 +333,31 @@ void TestSaveNames::contentDispositionName()
     QString type = u8("stale");
     QTEST(从下载头信息ContentDisposition获取文件名(value, type), "base");
     QTEST(type, "ext");
+}
+
+// While downloads run no box opens inside the caller: both methods' save
+// plans fail the row at once, and the message comes once, from the event
+// loop, however many rows failed; the document never lands in the parent.
+void TestSaveNames::rowFolderReportsLaterAndOnce()
+{
+    ScriptedDialogs dialogs;
+    DownloadListModel list;
+    const QString bad = m_root + u8("下载/./论文/");
+    list.addRow(u8("http://h/a"), u8("甲"), u8("pdf"), bad, QString());
+    list.addRow(u8("http://h/b"), u8("乙"), u8("pdf"), bad, QString());
+    QVERIFY(!PrepareSlotRow(list, 0));
+    QCOMPARE(list.at(0).state, RowState::Failed);
+    QCOMPARE(PlanSingleConnectionSavePath(list, 1, u8("pdf"), DuplicateMode::Rename), QString());
+    QVERIFY(dialogs.shown().isEmpty());
+    QTRY_COMPARE(dialogs.messages(), QStringList{kBadFolder});
+    QTest::qWait(20);
+    QCOMPARE(dialogs.messages(), QStringList{kBadFolder});
+    QVERIFY(!QFileInfo::exists(m_root + u8("下载/甲.pdf")));
+    QVERIFY(!QFileInfo::exists(m_root + u8("下载/乙.pdf")));
+
+    // A later failure is told again.
+    QCOMPARE(CreateRowFolder(bad), QString());
+    QTRY_COMPARE(dialogs.messages().size(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestSaveNames)

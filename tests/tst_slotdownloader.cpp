@@ -376,7 +376,7 @@ void TstSlotDownloader::bodyWithoutTotalOverMaximum()
     QCOMPARE(progress.count(), 1);
     const qint64 reported = progress.at(0).at(0).toLongLong();
     QVERIFY(reported > 100000 && reported < 5000000);
-    QCOMPARE(progress.at(0).at(1).toLongLong(), reported);
+    QCOMPARE(progress.at(0).at(1).toLongLong(), 0); // no total known
     QCOMPARE(result.event, QStringLiteral("error"));
     QCOMPARE(FilesUnder(m_dir.path()), QStringList());
 }

@@ -1,5 +1,7 @@
 #include "app/cli/CliSupport.h"
 
+#include "common/Paths.h"
+
 #include <QDir>
 
 #include <cstdio>
@@ -16,8 +18,5 @@ void printHelpHint(const char *command)
 
 QString folderWithSlash(const QString &path)
 {
-    QString folder = QDir::cleanPath(path);
-    if (!folder.endsWith(u'/'))
-        folder += u'/';
-    return folder;
+    return WithTrailingSlash(QDir::cleanPath(path));
 }

@@ -29,12 +29,6 @@ void err(const QString &text)
     printMessage("download", text);
 }
 
-bool isWebPageType(const QString &type)
-{
-    const QString t = type.toLower();
-    return t == u"htm" || t == u"html" || t == u"xml";
-}
-
 // ExitAllDone when every row is Done with a document. A row whose download
 // turned out a web page while its list line asked for none is kept by the
 // engines as the row's file (the window's re-download of web-page rows deals
@@ -47,7 +41,11 @@ int finalStatus(const DownloadListModel &list, const std::vector<const NumberedL
         const NumberedListLine &asked = *rowLines[size_t(i)];
         if (row.state != RowState::Done) {
             status = ExitNotAllDone;
-        } else if (isWebPageType(row.type) && !isWebPageType(asked.line.type)) {
+        } else if (row.progressNote == RowNote::TooBig) {
+            // Skipped, not fetched: no document arrived.
+            err(QStringLiteral("line %1: skipped as too big (%2)").arg(asked.number).arg(RowNoteText(RowNote::TooBig)));
+            status = ExitNotAllDone;
+        } else if (IsWebPageType(row.type) && !IsWebPageType(asked.line.type)) {
             err(QStringLiteral("line %1: a web page came instead of the document").arg(asked.number));
             status = ExitNotAllDone;
         }
@@ -111,27 +109,22 @@ int runDownloadCommand(const QStringList &args)
     QObject::connect(&progressTimer, &QTimer::timeout, [&progress] { progress.update(); });
     progressTimer.start();
 
-    // The run ends once the scheduler has let go of everything: no slot
-    // loaded, the single connection idle, the tick off.
+    // The run ends as soon as the last row has ended (no waiting for the
+    // housekeeping tick to notice), or once a stop has let go of everything:
+    // no slot loaded, the single connection idle, the tick off.
     QTimer quitTimer;
-    quitTimer.setInterval(50);
+    quitTimer.setInterval(20);
     QObject::connect(&quitTimer, &QTimer::timeout, [&scheduler] {
-        if (scheduler.downloadStopped())
+        if (scheduler.allRowsEnded() || scheduler.downloadStopped())
             QCoreApplication::quit();
     });
-    QObject::connect(&scheduler, &DownloadScheduler::schedulerTickChanged, [&list, &quitTimer](bool on) {
-        if (!on && list.检测是否下载列表完毕())
-            quitTimer.start();
-    });
+    quitTimer.start();
 
-    StopSignals stopSignals([&scheduler, &quitTimer](int) {
-        scheduler.stop();
-        quitTimer.start();
-    });
+    StopSignals stopSignals([&scheduler](int) { scheduler.stop(); });
     if (!stopSignals.watching())
         err(QStringLiteral("cannot watch for Ctrl-C; an interrupted run may leave partial files"));
 
-    scheduler.start();
+    scheduler.startAtOnce();
     QCoreApplication::exec();
 
     stopSignals.release();

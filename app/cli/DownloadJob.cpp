@@ -46,9 +46,10 @@ const char kDownloadHelp[] =
     "standard output: name TAB type TAB size TAB received TAB progress TAB\n"
     "folder TAB state (Waiting, Downloading, Done or Failed).\n"
     "Exit status: 0 every row is Done with a document, 1 some row is not (a row\n"
-    "whose download turned out a web page, such as a sign-in or error page,\n"
-    "counts as not done unless its list line asked for htm, html or xml), 2 bad\n"
-    "options, a bad list line or a bad cookies line, 130 (143) stopped by Ctrl-C (SIGTERM): running\n"
+    "skipped as \"大文件，跳过\" counts as not done, and so does one whose\n"
+    "download turned out a web page, such as a sign-in or error page, unless\n"
+    "its list line asked for htm, html or xml), 2 bad options, a bad list line\n"
+    "or a bad cookies line, 130 (143) stopped by Ctrl-C (SIGTERM): running\n"
     "downloads are stopped, their rows Failed, and their partial files removed.\n";
 
 namespace {
@@ -91,11 +92,11 @@ bool readInt(const QCommandLineParser &parser, const QCommandLineOption &option,
 bool readDuplicateMode(const QString &mode, DownloadOptions &options, QString &error)
 {
     if (mode == u"跳过" || mode == u"skip")
-        options.duplicateMode = QStringLiteral("跳过");
+        options.duplicateMode = DuplicateMode::Skip;
     else if (mode == u"覆盖" || mode == u"overwrite")
-        options.duplicateMode = QStringLiteral("覆盖");
+        options.duplicateMode = DuplicateMode::Overwrite;
     else if (mode == u"重命名" || mode == u"rename")
-        options.duplicateMode = QStringLiteral("重命名");
+        options.duplicateMode = DuplicateMode::Rename;
     else {
         error = QStringLiteral("--duplicate wants 跳过, 覆盖 or 重命名, not \"%1\"").arg(mode);
         return false;
@@ -126,7 +127,7 @@ bool readProxy(const QString &value, DownloadOptions &options, QString &error)
     }
     // The slots of method 2 never go through the proxy; saying so beats a
     // run that quietly ignores it.
-    if (options.method != 1) {
+    if (options.method != DownloadMethod::SingleConnection) {
         error = QStringLiteral("--proxy works with --method 1 only");
         return false;
     }
@@ -181,10 +182,12 @@ bool parseDownloadJob(const QStringList &args, DownloadJob &job, QString &error,
     }
 
     DownloadOptions &options = job.options;
-    if (!readInt(parser, o.method, 1, 2, options.method, error)
+    int method = int(options.method);
+    if (!readInt(parser, o.method, 1, 2, method, error)
         || !readInt(parser, o.threads, 1, 6, options.threadCount, error)
         || !readInt(parser, o.interval, 0, 600, options.intervalSeconds, error))
         return false;
+    options.method = DownloadMethod(method);
     if (parser.isSet(o.duplicate) && !readDuplicateMode(parser.value(o.duplicate), options, error))
         return false;
     if (parser.isSet(o.maxSize) && !readMaxSize(parser.value(o.maxSize), options, error))

@@ -2,6 +2,7 @@
 
 #include "app/cli/CliSupport.h"
 #include "app/cli/HarvestJob.h"
+#include "common/HttpAddress.h"
 #include "common/TextCodec.h"
 #include "download/core/ListLine.h"
 #include "harvest/core/AnalysisListModel.h"
@@ -236,8 +237,7 @@ int harvestUrl(HarvestJob job, const QUrl &address)
 // else is a file.
 bool namesAnAddress(const QString &page)
 {
-    return page.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
-        || page.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive);
+    return HasHttpScheme(page);
 }
 } // namespace
 

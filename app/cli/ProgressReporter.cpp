@@ -102,17 +102,16 @@ QString ProgressReporter::lineFor(int i) const
 {
     const DownloadRow &row = m_list.at(i);
     // "50000/100000", or the status word beside the count ("0 下载失败").
-    bool sized = false;
-    row.size.toLongLong(&sized);
-    QString bytes = row.received;
-    if (!row.size.isEmpty())
-        bytes += (sized ? u'/' : u' ') + row.size;
+    const QString size = SizeText(row);
+    QString bytes = ReceivedText(row);
+    if (!size.isEmpty())
+        bytes += (row.size >= 0 ? u'/' : u' ') + size;
     const QString file = row.type.isEmpty() ? row.name : row.name + u'.' + row.type;
     return QStringLiteral("[%1/%2] %3 %4 %5 %6")
         .arg(i + 1)
         .arg(m_list.count())
         .arg(stateWord(row.state), -11)
-        .arg(row.progress, bytes, file);
+        .arg(ProgressText(row), bytes, file);
 }
 
 // Back to the first live line, everything below it cleared.
@@ -126,7 +125,8 @@ void printRows(const DownloadListModel &list)
     QString out;
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow &row = list.at(i);
-        out += QStringList{row.name, row.type, row.size, row.received, row.progress, row.folder, stateWord(row.state)}
+        out += QStringList{row.name, row.type, SizeText(row), ReceivedText(row), ProgressText(row), row.folder,
+                           stateWord(row.state)}
                    .join(u'\t')
             + u'\n';
     }

@@ -1,5 +1,6 @@
 #include "common/ui/DialogRoutines.h"
 
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "platform/DialogService.h"
 
@@ -34,11 +35,6 @@ QString pickerStart(const QString &start)
 }
 
 } // namespace
-
-QString WithTrailingSlash(const QString &folder)
-{
-    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
-}
 
 QString BrowseForFolder(QWidget *owner, const QString &start, const QString &title, bool includeFiles)
 {

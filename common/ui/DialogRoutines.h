@@ -14,9 +14,6 @@ class QWidget;
 // and has no effect with the dialog service's folder picker.
 QString BrowseForFolder(QWidget *owner, const QString &start, const QString &title, bool includeFiles);
 
-// The folder text with "/" appended when it does not end with one.
-QString WithTrailingSlash(const QString &folder);
-
 // Widens the combo's open list to its longest entry (the first of equal
 // length) plus 7 pixels, plus a scroll bar from 9 entries on, limited to the
 // room right of the combo on its screen and never narrower than the combo.

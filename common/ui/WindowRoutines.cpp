@@ -17,25 +17,6 @@
 
 namespace {
 
-// The stock delegate with every row made the same height. Only put in place
-// of the view's own stock delegate: a window that draws its rows itself keeps
-// its delegate and answers the height there.
-class FixedRowHeightDelegate final : public QStyledItemDelegate
-{
-public:
-    FixedRowHeightDelegate(int height, QObject *parent) : QStyledItemDelegate(parent), m_height(height) {}
-    void setHeight(int height) { m_height = height; }
-    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
-    {
-        QSize size = QStyledItemDelegate::sizeHint(option, index);
-        size.setHeight(m_height);
-        return size;
-    }
-
-private:
-    int m_height;
-};
-
 // The height a row needs to show a line of the list's text uncut: the
 // font's line height or, when Chinese glyphs come from a taller fallback
 // font, theirs.
@@ -55,6 +36,8 @@ void setRowHeight(QAbstractItemView *list, int height)
         table->verticalHeader()->setDefaultSectionSize(height);
         return;
     }
+    // Only the view's own stock delegate is replaced: a window that draws its
+    // rows itself keeps its delegate and answers the height there.
     QAbstractItemDelegate *current = list->itemDelegate();
     if (auto *fixed = dynamic_cast<FixedRowHeightDelegate *>(current)) {
         fixed->setHeight(height);
@@ -70,6 +53,13 @@ void setRowHeight(QAbstractItemView *list, int height)
 }
 
 } // namespace
+
+QSize FixedRowHeightDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    QSize size = QStyledItemDelegate::sizeHint(option, index);
+    size.setHeight(m_height);
+    return size;
+}
 
 bool IsFormLoaded(const QString &name)
 {

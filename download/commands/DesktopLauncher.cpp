@@ -1,5 +1,7 @@
 #include "download/commands/DesktopLauncher.h"
 
+#include "common/HttpAddress.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -151,12 +153,6 @@ void launchDefaultApplication(const QString &mimeType, const QString &target, co
     query->start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), mimeType});
 }
 
-bool isWebAddress(const QString &text)
-{
-    return text.startsWith(QLatin1String("http://"), Qt::CaseInsensitive)
-        || text.startsWith(QLatin1String("https://"), Qt::CaseInsensitive);
-}
-
 } // namespace
 
 bool SystemDesktopLauncher::openWithAssociatedProgram(const QString &file)
@@ -196,13 +192,47 @@ void SystemDesktopLauncher::openFolderSelecting(const QString &file, std::functi
 
 void SystemDesktopLauncher::openInTextEditor(const QString &file)
 {
-    launchDefaultApplication(QStringLiteral("text/plain"), file,
-                             [file] { QDesktopServices::openUrl(QUrl::fromLocalFile(file)); });
+    launchDefaultApplication(QStringLiteral("text/plain"), file, [file] {
+        const QStringList args = FallbackEditorArguments(
+            qEnvironmentVariable("VISUAL"), qEnvironmentVariable("EDITOR"),
+            [](const QString &program) { return QStandardPaths::findExecutable(program); }, file);
+        if (!args.isEmpty())
+            QProcess::startDetached(args.first(), args.mid(1));
+    });
+}
+
+QStringList SystemDesktopLauncher::FallbackEditorArguments(const QString &visual, const QString &editor,
+                                                           const std::function<QString(const QString &)> &findProgram,
+                                                           const QString &file)
+{
+    static const QStringList graphical{
+        QStringLiteral("gnome-text-editor"), QStringLiteral("gedit"),   QStringLiteral("kwrite"),
+        QStringLiteral("kate"),              QStringLiteral("mousepad"), QStringLiteral("xed"),
+        QStringLiteral("pluma"),             QStringLiteral("featherpad"), QStringLiteral("leafpad")};
+    for (const QString &variable : {visual, editor}) {
+        const QStringList words = splitExec(variable.trimmed());
+        if (words.isEmpty())
+            continue;
+        const QString program = findProgram(words.first());
+        if (program.isEmpty())
+            continue;
+        const QStringList command = QStringList{program} + words.mid(1) + QStringList{file};
+        if (graphical.contains(QFileInfo(program).fileName()))
+            return command;
+        const QString terminal = findProgram(QStringLiteral("x-terminal-emulator"));
+        return terminal.isEmpty() ? command : QStringList{terminal, QStringLiteral("-e")} + command;
+    }
+    for (const QString &name : graphical) {
+        const QString program = findProgram(name);
+        if (!program.isEmpty())
+            return {program, file};
+    }
+    return {};
 }
 
 void SystemDesktopLauncher::openInWebBrowser(const QString &text)
 {
-    if (isWebAddress(text)) {
+    if (HasHttpScheme(text)) {
         QDesktopServices::openUrl(QUrl(text, QUrl::TolerantMode));
         return;
     }

@@ -43,4 +43,14 @@ public:
     // file or address (field codes replaced, quoting undone); empty when the
     // line names no program. Public for tests.
     static QStringList ExecArguments(const QString &execLine, const QString &target);
+
+    // The plain-text editor for a file when the desktop names no default one:
+    // $VISUAL, then $EDITOR (in a terminal unless it is a known graphical
+    // editor), then the first graphical text editor installed; empty when
+    // there is none. Never the file's own viewer. `findProgram` answers a
+    // program's full path or empty (QStandardPaths::findExecutable). Public
+    // for tests.
+    static QStringList FallbackEditorArguments(const QString &visual, const QString &editor,
+                                               const std::function<QString(const QString &)> &findProgram,
+                                               const QString &file);
 };

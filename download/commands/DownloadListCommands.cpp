@@ -8,6 +8,7 @@
 #include "platform/DialogService.h"
 
 #include <QClipboard>
+#include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -51,42 +52,9 @@ bool readNumber(const QString &text, double *value)
     return true;
 }
 
-bool isHtmOrHtml(const QString &type)
-{
-    return type.compare(QLatin1String("htm"), Qt::CaseInsensitive) == 0
-        || type.compare(QLatin1String("html"), Qt::CaseInsensitive) == 0;
-}
-
-bool isWebType(const QString &type)
-{
-    return isHtmOrHtml(type) || type.compare(QLatin1String("xml"), Qt::CaseInsensitive) == 0;
-}
-
 bool isFinished(RowState state)
 {
     return state == RowState::Done || state == RowState::Failed;
-}
-
-// The row's file, or "" when its folder is not absolute: a row without a
-// proper folder must never make a command delete or open a file that happens
-// to sit in the program's working folder.
-QString rowFile(const DownloadRow &row)
-{
-    return QDir::isAbsolutePath(row.folder) ? RowFilePath(row) : QString();
-}
-
-void deleteRowFile(const DownloadRow &row)
-{
-    const QString path = rowFile(row);
-    if (FileExists(path))
-        QFile::remove(path); // a file in use stays; the row is reset all the same
-}
-
-void clearSizeTexts(DownloadRow &row)
-{
-    row.size.clear();
-    row.received.clear();
-    row.progress.clear();
 }
 
 QVector<bool> rowMask(int count, const QVector<int> &rows)
@@ -98,47 +66,40 @@ QVector<bool> rowMask(int count, const QVector<int> &rows)
     return mask;
 }
 
-// Sort keys of one column. The numeric columns are compared as texts after
-// zero-filling their numbers to one common width, so that numbers sort by
-// value and words ("未知", "大文件，跳过") fall among them by text order; the
-// stored values themselves are never rewritten.
-QVector<QString> sortKeys(const DownloadListModel &list, int column)
+// A numeric column's sort key: empty cells first, then numbers by value,
+// then the status words by their text. That is the order the column's texts
+// take when every number is zero-filled to one width and the texts are
+// compared (digits sort before the words, an empty text before both).
+struct NumericKey
 {
-    const int n = list.count();
-    QVector<QString> keys(n);
-    const auto field = [&](int i) -> const QString & {
-        const DownloadRow &r = list.at(i);
-        switch (column) {
-        case DownloadListModel::ColName: return r.name;
-        case DownloadListModel::ColType: return r.type;
-        case DownloadListModel::ColSize: return r.size;
-        case DownloadListModel::ColReceived: return r.received;
-        case DownloadListModel::ColProgress: return r.progress;
-        default: return r.folder;
-        }
-    };
-    if (column == DownloadListModel::ColB)
-        return keys; // never written: every key empty, the order stays
-    const bool numeric = column == DownloadListModel::ColSize || column == DownloadListModel::ColReceived
-        || column == DownloadListModel::ColProgress;
-    if (!numeric) {
-        for (int i = 0; i < n; ++i)
-            keys[i] = field(i);
-        return keys;
+    int rank = 0; // 0 empty, 1 number, 2 word
+    qint64 value = 0;
+    QString word;
+};
+
+NumericKey numericKey(const DownloadRow &r, int column)
+{
+    qint64 value = -1;
+    RowNote note = RowNote::None;
+    switch (column) {
+    case DownloadListModel::ColSize: value = r.size; note = r.sizeNote; break;
+    case DownloadListModel::ColReceived: value = r.received; break;
+    default: value = r.percent; note = r.progressNote; break;
     }
-    const QChar strip = column == DownloadListModel::ColProgress ? QLatin1Char('%') : QLatin1Char(',');
-    QVector<qint64> values(n, -1);
-    int width = 12;
-    for (int i = 0; i < n; ++i) {
-        double v = 0;
-        if (readNumber(QString(field(i)).remove(strip), &v) && v >= 0 && v < 9e18) {
-            values[i] = std::llround(v);
-            width = std::max(width, int(QString::number(values[i]).size()));
-        }
-    }
-    for (int i = 0; i < n; ++i)
-        keys[i] = values[i] < 0 ? field(i) : QString::number(values[i]).rightJustified(width, QLatin1Char('0'));
-    return keys;
+    if (note != RowNote::None)
+        return {2, 0, RowNoteText(note)};
+    if (value >= 0)
+        return {1, value, QString()};
+    return {};
+}
+
+int compareKeys(const NumericKey &a, const NumericKey &b)
+{
+    if (a.rank != b.rank)
+        return a.rank < b.rank ? -1 : 1;
+    if (a.rank == 1)
+        return a.value < b.value ? -1 : (a.value > b.value ? 1 : 0);
+    return QString::compare(a.word, b.word, Qt::CaseInsensitive);
 }
 
 } // namespace
@@ -239,18 +200,7 @@ void DownloadListCommands::全不选()
 
 void DownloadListCommands::RedownloadReset(DownloadListModel &list, int row, bool forceXxx)
 {
-    if (row < 0 || row >= list.count())
-        return;
-    deleteRowFile(list.at(row));
-    list.modify(row, [forceXxx](DownloadRow &r) {
-        r.state = RowState::Waiting;
-        if (forceXxx || isHtmOrHtml(r.type))
-            r.type = QStringLiteral("xxx");
-        clearSizeTexts(r);
-    });
-    deleteRowFile(list.at(row)); // the name with its new type
-    // A rotated address another row already holds keeps the old order.
-    list.modify(row, [](DownloadRow &r) { r.address = 对调url(r.address); });
+    list.resetForRedownload(row, forceXxx);
 }
 
 template<typename Pred>
@@ -280,7 +230,7 @@ int DownloadListCommands::重新下载出错项()
 
 int DownloadListCommands::重新下载文件类型为HTM和HTML项()
 {
-    return redownloadWhere([](int, const DownloadRow &r) { return isWebType(r.type) && isFinished(r.state); },
+    return redownloadWhere([](int, const DownloadRow &r) { return IsWebPageType(r.type) && isFinished(r.state); },
                            true);
 }
 
@@ -288,7 +238,7 @@ int DownloadListCommands::重新下载出错项和网页项()
 {
     return redownloadWhere(
         [](int, const DownloadRow &r) {
-            return r.state == RowState::Failed || (r.state == RowState::Done && isHtmOrHtml(r.type));
+            return r.state == RowState::Failed || (r.state == RowState::Done && IsHtmOrHtmlType(r.type));
         },
         false);
 }
@@ -301,10 +251,7 @@ int DownloadListCommands::重新下载文件大小小于指定数字的项()
         return 0;
     return redownloadWhere(
         [limit](int, const DownloadRow &r) {
-            double size = 0, received = 0;
-            const QLatin1Char comma(',');
-            return isFinished(r.state) && readNumber(QString(r.size).remove(comma), &size)
-                && readNumber(QString(r.received).remove(comma), &received) && received == size && size < limit;
+            return isFinished(r.state) && r.size >= 0 && r.received == r.size && double(r.size) < limit;
         },
         false);
 }
@@ -350,7 +297,7 @@ int DownloadListCommands::清空()
 {
     if (!checkStopped())
         return 0;
-    if (!AskYesNo(QStringLiteral("您确定要清空列表的所有信息吗？")))
+    if (!AskYesNoPlain(QStringLiteral("您确定要清空列表的所有信息吗？")))
         return 0;
     const int removed = m_list.count();
     m_list.clear();
@@ -371,11 +318,11 @@ int DownloadListCommands::deleteFilesWhere(Pred pred, bool toWaiting)
         if (row.state == RowState::Downloading || !pred(i, row))
             continue;
         m_list.modify(i, [toWaiting](DownloadRow &r) {
-            clearSizeTexts(r);
+            r.clearProgress();
             if (toWaiting)
                 r.state = RowState::Waiting;
         });
-        deleteRowFile(m_list.at(i));
+        DeleteRowFile(m_list.at(i));
         ++hit;
     }
     m_list.flushChanges();
@@ -384,7 +331,7 @@ int DownloadListCommands::deleteFilesWhere(Pred pred, bool toWaiting)
 
 int DownloadListCommands::删除网页类型文件项()
 {
-    return deleteFilesWhere([](int, const DownloadRow &r) { return isWebType(r.type) && isFinished(r.state); },
+    return deleteFilesWhere([](int, const DownloadRow &r) { return IsWebPageType(r.type) && isFinished(r.state); },
                             false);
 }
 
@@ -409,10 +356,7 @@ int DownloadListCommands::删除文件大小小于指定数的()
         return 0;
     }
     return deleteFilesWhere(
-        [limitKb](int, const DownloadRow &r) {
-            double size = 0;
-            return readNumber(r.size, &size) && size / 1024 < limitKb;
-        },
+        [limitKb](int, const DownloadRow &r) { return r.size >= 0 && double(r.size) / 1024 < limitKb; },
         true);
 }
 
@@ -437,10 +381,9 @@ int DownloadListCommands::取消下载选中项()
 
 void DownloadListCommands::sortByColumn(int column)
 {
-    // Slots remember their rows by position. After the error-stop rule has
-    // switched the tick off, slots that were already fetching go on while
-    // TransferBusy reads false; sorting then would send their progress and
-    // their end into other rows and leave their own rows downloading.
+    // Refused while the scheduler runs and also while a slot still fetches
+    // after the error-stop rule has switched the tick off (TransferBusy then
+    // reads false): the rows stay where the user saw them start.
     if (running() || !downloadStopped()) {
         ShowInformation(QStringLiteral("停止下载后方可排序！"));
         return;
@@ -454,14 +397,37 @@ void DownloadListCommands::sortByColumn(int column)
 
 void DownloadListCommands::SortList(DownloadListModel &list, int column, Qt::SortOrder order)
 {
-    const QVector<QString> keys = sortKeys(list, column);
     QVector<int> newOrder(list.count());
     std::iota(newOrder.begin(), newOrder.end(), 0);
-    // Stable, so rows with equal texts keep their order in both directions.
-    std::stable_sort(newOrder.begin(), newOrder.end(), [&](int a, int b) {
-        const int c = QString::compare(keys[a], keys[b], Qt::CaseInsensitive);
-        return order == Qt::AscendingOrder ? c < 0 : c > 0;
-    });
+    if (column == DownloadListModel::ColB)
+    {
+        list.reorder(newOrder); // never written: every text empty, the order stays
+        return;
+    }
+    const bool numeric = column == DownloadListModel::ColSize || column == DownloadListModel::ColReceived
+        || column == DownloadListModel::ColProgress;
+    const auto sortBy = [&](auto keys, auto compare) {
+        // Stable, so rows with equal keys keep their order in both directions.
+        std::stable_sort(newOrder.begin(), newOrder.end(), [&](int a, int b) {
+            const int c = compare(keys[a], keys[b]);
+            return order == Qt::AscendingOrder ? c < 0 : c > 0;
+        });
+    };
+    if (numeric) {
+        QVector<NumericKey> keys(list.count());
+        for (int i = 0; i < list.count(); ++i)
+            keys[i] = numericKey(list.at(i), column);
+        sortBy(keys, compareKeys);
+    } else {
+        QVector<QString> keys(list.count());
+        for (int i = 0; i < list.count(); ++i)
+            keys[i] = DownloadListModel::cellText(list.at(i), column);
+        // The interface language's text order, as a Chinese reader expects
+        // it (pinyin), not the order of code points.
+        QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
+        collator.setCaseSensitivity(Qt::CaseInsensitive);
+        sortBy(keys, [&collator](const QString &a, const QString &b) { return collator.compare(a, b); });
+    }
     list.reorder(newOrder);
 }
 
@@ -622,12 +588,12 @@ void DownloadListCommands::rowDoubleClicked()
         return;
     const DownloadRow &row = m_list.at(i);
     if (row.state == RowState::Done) {
-        OpenWithAssociatedProgram(rowFile(row));
+        OpenWithAssociatedProgram(GuardedRowFilePath(row));
     } else if (row.state == RowState::Failed) {
-        deleteRowFile(row);
+        DeleteRowFile(row);
         m_list.modify(i, [](DownloadRow &r) {
             r.state = RowState::Waiting;
-            clearSizeTexts(r);
+            r.clearProgress();
         });
         m_list.flushChanges();
     }
@@ -636,7 +602,7 @@ void DownloadListCommands::rowDoubleClicked()
 void DownloadListCommands::rowClicked(int clickedRow)
 {
     if (clickedRow >= 0 && clickedRow < m_list.count()) {
-        const QString path = rowFile(m_list.at(clickedRow));
+        const QString path = GuardedRowFilePath(m_list.at(clickedRow));
         emit statusPanelChanged(2, FileExists(path) ? path : QString());
     }
     const int i = selectedRow();
@@ -661,7 +627,7 @@ void DownloadListCommands::打开下载文件()
     const int i = selectedRow();
     if (i < 0)
         return;
-    const QString file = rowFile(m_list.at(i));
+    const QString file = GuardedRowFilePath(m_list.at(i));
     if (FileExists(file))
         OpenWithAssociatedProgram(file);
     else
@@ -678,7 +644,7 @@ void DownloadListCommands::打开文件所在文件夹()
         ShowError(QStringLiteral("文件夹不存在！"));
         return;
     }
-    const QString file = rowFile(row);
+    const QString file = GuardedRowFilePath(row);
     if (FileExists(file)) {
         launcher().openFolderSelecting(file, [](bool shown) {
             if (!shown)
@@ -694,7 +660,7 @@ void DownloadListCommands::用记事本打开文件()
     const int i = selectedRow();
     if (i < 0)
         return;
-    const QString file = rowFile(m_list.at(i));
+    const QString file = GuardedRowFilePath(m_list.at(i));
     if (!FileExists(file)) {
         ShowError(QStringLiteral("该文件不存在！"));
         return;
@@ -708,11 +674,10 @@ void DownloadListCommands::用记事本打开文件()
 
 void DownloadListCommands::检查文件是否存在()
 {
-    const QString missing = QStringLiteral("不存在");
     for (int i = 0; i < m_list.count(); ++i) {
         const DownloadRow &row = m_list.at(i);
-        if (row.progress != missing && !FileExists(rowFile(row)))
-            m_list.modify(i, [&missing](DownloadRow &r) { r.progress = missing; });
+        if (row.progressNote != RowNote::Missing && !FileExists(GuardedRowFilePath(row)))
+            m_list.modify(i, [](DownloadRow &r) { r.setProgressNote(RowNote::Missing); });
     }
     m_list.flushChanges();
 }

@@ -31,9 +31,9 @@ public:
     // "stopped", "not running" and "not busy".
     struct RunningQueries
     {
-        // No slot loaded, the single connection idle and Timer_Down off.
+        // No slot busy, the single connection idle and the scheduler tick off.
         std::function<bool()> downloadStopped;
-        // Timer_Down on or TransferBusy.
+        // The scheduler tick on or TransferBusy.
         std::function<bool()> running;
         std::function<bool()> transferBusy;
     };

@@ -2,16 +2,19 @@
 // The download list: the download window's table of documents, one
 // DownloadRow per line, in insertion order, unique by address. It is the one
 // record the scheduler, the engines and the list commands share; views show
-// it through the item-model interface (seven columns, a state icon per row).
+// it through the item-model interface (seven columns; the window draws a
+// state icon per row from StateRole).
 //
-// Indexes are 0-based rows of the model. Field changes made through modify()
+// Indexes are 0-based rows of the model. Every row also has a stable id
+// (idAt, indexOfId) that the scheduler and the engines hold while a row
+// downloads, so that sorting or removing rows meanwhile cannot send a
+// transfer's report into another row. Field changes made through modify()
 // take effect at once; the views are told in batches (changed rows only, at
 // most every 100 ms) so that six busy slots do not repaint the list per chunk.
+#include "common/KeyedRows.h"
 #include "download/core/DownloadRow.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
-#include <QPixmap>
 #include <QTimer>
 #include <QVector>
 
@@ -21,9 +24,10 @@ class DownloadListModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
+    using RowId = quint64;
     enum Column { ColName = 0, ColType, ColSize, ColReceived, ColProgress, ColFolder, ColB, ColumnCount };
     enum Role {
-        RawValueRole = Qt::UserRole + 1, // the field text as stored
+        RawValueRole = Qt::UserRole + 1, // the cell's text (as DisplayRole)
         StateRole,                        // int(RowState)
         AddressRole,                      // the row's address
     };
@@ -32,11 +36,17 @@ public:
 
     // Captions "名称", "类型", "文件大小", "已下载数", "百分比", "保存路径", "B".
     static QString columnCaption(int column);
+    // The text a row shows in a column: the one place the list view, the
+    // export and the command-line tool take cell texts from.
+    static QString cellText(const DownloadRow &row, int column);
 
-    int count() const { return int(m_rows.size()); }
+    int count() const { return m_rows.count(); }
     const DownloadRow &at(int index) const { return m_rows.at(index); }
     // Row index of an address (exact comparison), or -1. Constant time.
-    int indexOfAddress(const QString &address) const;
+    int indexOfAddress(const QString &address) const { return m_rows.indexOf(address); }
+    RowId idAt(int index) const { return m_rows.idAt(index); }
+    // Row index of an id, or -1 when the row has been removed.
+    int indexOfId(RowId id) const { return m_rows.indexOfId(id); }
 
     // Appends a Waiting row with size, received and progress empty.
     // Returns false (and changes nothing) when the address is already listed.
@@ -51,14 +61,14 @@ public:
     bool modify(int index, F &&edit)
     {
         if (index < 0 || index >= count())
-            return false; // a slot may report for a row that was removed meanwhile
-        DownloadRow &row = m_rows[index];
+            return false;
+        DownloadRow &row = m_rows.edit(index);
         const QString oldAddress = row.address;
         const RowState oldState = row.state;
         edit(row);
         bool ok = true;
         if (row.address != oldAddress)
-            ok = reindexAddress(index, oldAddress);
+            ok = m_rows.rekey(index, oldAddress);
         if (row.state != oldState)
             countStateChange(oldState, row.state);
         markChanged(index);
@@ -66,6 +76,13 @@ public:
     }
     void setState(int index, RowState state);
     void clearTexts(int index); // size, received, progress emptied
+
+    // The re-download reset of one row: its file deleted, Waiting, type
+    // "htm"/"html" (every type when everyTypeToXxx) becomes "xxx", the
+    // progress columns emptied, the file under the new type deleted too, and
+    // the address alternatives rotated with 对调url (a rotated address another
+    // row already holds keeps the old order).
+    void resetForRedownload(int index, bool everyTypeToXxx);
 
     // Removes the rows (any order, duplicates ignored).
     void removeRowsAt(QVector<int> indices);
@@ -98,19 +115,14 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    bool reindexAddress(int index, const QString &oldAddress);
+    struct RemovalHooks;
     void markChanged(int index);
-    void rebuildIndex(int from = 0);
     void countStateChange(RowState from, RowState to);
-    QVariant stateIcon(RowState state) const;
 
-    QVector<DownloadRow> m_rows;
-    QHash<QString, int> m_byAddress;
+    KeyedRows<DownloadRow, &DownloadRow::address> m_rows;
     // Rows per state, indexed by int(RowState); kept as rows change so that
     // the once-a-second counter refresh does not walk the whole list.
     std::array<int, 5> m_stateCounts{};
-    int m_dirtyFirst = -1;
-    int m_dirtyLast = -1;
+    DirtyRows m_dirty;
     QTimer m_flushTimer;
-    mutable QVector<QPixmap> m_icons; // drawn on first use, one per state
 };

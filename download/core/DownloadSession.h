@@ -4,6 +4,8 @@
 // panels, LastFinishTime, TransferBusy, the network access and the hook for
 // the automatic sign-in. The window (or the command-line tool) owns one and
 // shows what it reports; the engines never see a widget.
+#include "download/core/SaveNames.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -11,12 +13,24 @@
 class DownloadListModel;
 class QNetworkAccessManager;
 
+// How rows are fetched: one at a time over the single connection, or by up
+// to six parallel slots. The numbers are the stored setting's values.
+enum class DownloadMethod { SingleConnection = 1, Slots = 2 };
+
+// The four panels of the download window's status bar.
+enum class StatusPanel {
+    First = 1,       // not written by the download manager
+    Transfer = 2,    // "正在下载:" / "完成下载:" and a row's name, paths and addresses
+    EngineState = 3, // the single connection's state text, the sign-in page's title
+    Counters = 4,    // the list's counters
+};
+
 struct DownloadOptions
 {
-    int method = 2;            // 1 single connection, 2 slots
+    DownloadMethod method = DownloadMethod::Slots;
     int threadCount = 3;       // 1..6, method 2
     int intervalSeconds = 0;   // 0..600 between the end of one download and the next start
-    QString duplicateMode = QStringLiteral("重命名"); // "跳过", "覆盖" or "重命名"
+    DuplicateMode duplicateMode = DuplicateMode::Rename;
     double maxFileSizeMB = 10; // megabytes of 1024*1024 bytes
     bool proxyEnabled = false;
     QString proxyUrl;          // host
@@ -49,18 +63,34 @@ public:
     bool transferBusy() const { return m_transferBusy; }
     void setTransferBusy(bool busy) { m_transferBusy = busy; }
 
-    // Status-bar panels 1 to 4.
-    void setStatusPanel(int panel, const QString &text);
-    QString statusPanel(int panel) const;
+    void setStatusPanel(StatusPanel panel, const QString &text);
+    QString statusPanel(StatusPanel panel) const;
 
     // Asks the view to bring a row into sight when "自动定位到下载项" is ticked.
     void locateRow(int index);
+
+    // What counts as a web page that came instead of the document at the end
+    // of a download: the slots count "htm" and "html", the single connection
+    // "xml" as well.
+    enum class PageRule { HtmOrHtml, WithXml };
+    // The end of a download, the same for both methods: "完成下载:" and the
+    // row's name in the transfer panel, the end time, the web-page sound and
+    // the failure sound when sounds are on, and the automatic sign-in after a
+    // web page. Nothing happens for a row index that is not listed.
+    // pageKeptOut: the page came while the save file held a document, and
+    // the document was kept.
+    void endRow(int index, PageRule pageRule, bool pageKeptOut = false);
+    // The automatic sign-in after a download, when "自动登录" is ticked: for
+    // a row whose type is a web page by the rule, or whose page was kept out
+    // of an existing document (SiteLoginAfterDownload).
+    void startSiteLoginAfterDownload(int index, PageRule pageRule, bool pageKeptOut);
 
     // The automatic sign-in; empty until the sign-in panel installs it.
     std::function<void(bool showMessages)> siteLogin;
     void runSiteLogin(bool showMessages);
 
 signals:
+    // panel: int(StatusPanel), 1 to 4.
     void statusPanelChanged(int panel, const QString &text);
     void locateRowRequested(int index);
 

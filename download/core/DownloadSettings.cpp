@@ -6,6 +6,8 @@
 
 #include <QDir>
 
+#include <charconv>
+
 namespace {
 
 // Sections and keys, exactly as the store has always held them.
@@ -70,6 +72,8 @@ void DownloadSettings::reset()
     m_promptSaveFolderOnExtract = kDefaultPromptSaveFolderOnExtract;
     m_defaultSaveFolder.clear();
     m_keepSourceFileName = false;
+    m_downloadValuesLoaded = false;
+    m_promptLoaded = false;
 }
 
 void DownloadSettings::chooseDownloadMethod(int method)
@@ -93,7 +97,7 @@ void DownloadSettings::takeSaveFolderChoice(const SaveFolderChoice &choice)
 
 QString DownloadSettings::defaultDuplicateNamePolicy()
 {
-    return QStringLiteral("重命名");
+    return DuplicateModeText(DuplicateMode::Rename);
 }
 
 QString DownloadSettings::defaultSaveFolderOnRead()
@@ -188,14 +192,26 @@ void DownloadSettings::loadMaxFileSizeMB()
     m_maxFileSizeMB = ok ? mb : float(kDefaultMaxFileSizeMB);
 }
 
+QString PlainDecimalText(float value)
+{
+    // The shortest fixed-point text that reads back as the same float:
+    // 1234567.9, never "1.23457e+06" with its lost digits.
+    char buffer[64];
+    const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    if (r.ec != std::errc())
+        return QString::number(double(value), 'f', 6);
+    return QString::fromLatin1(buffer, int(r.ptr - buffer));
+}
+
 void DownloadSettings::storeMaxFileSizeMB() const
 {
-    write(kSectionSettings, kKeyMaxSize, QString::number(m_maxFileSizeMB));
+    write(kSectionSettings, kKeyMaxSize, PlainDecimalText(m_maxFileSizeMB));
 }
 
 void DownloadSettings::loadPromptSaveFolderOnExtract()
 {
     m_promptSaveFolderOnExtract = readFlag(kSectionSettings, kKeyPrompt, kDefaultPromptSaveFolderOnExtract);
+    m_promptLoaded = true;
 }
 
 void DownloadSettings::storePromptSaveFolderOnExtract() const
@@ -226,15 +242,26 @@ void DownloadSettings::loadForDownloadWindow()
     loadProxyPort();
     loadProxyEnabled();
     loadMaxFileSizeMB();
+    m_downloadValuesLoaded = true;
+}
+
+void DownloadSettings::loadForOptionsDialog()
+{
+    if (!m_downloadValuesLoaded)
+        loadForDownloadWindow();
+    if (!m_promptLoaded)
+        loadPromptSaveFolderOnExtract();
+    // Until the save-folder chooser has run, the in-memory folder is still
+    // empty although a folder is stored; show the stored one rather than a
+    // blank field that 确定 would refuse.
+    if (m_defaultSaveFolder.isEmpty())
+        loadDefaultSaveFolder();
 }
 
 void DownloadSettings::fillOptions(DownloadOptions &options) const
 {
-    options.method = m_downloadMethod;
-    const QString policy = TrimSpaces(m_duplicateNamePolicy);
-    options.duplicateMode = (policy == QStringLiteral("跳过") || policy == QStringLiteral("覆盖"))
-        ? policy
-        : defaultDuplicateNamePolicy();
+    options.method = m_downloadMethod == 1 ? DownloadMethod::SingleConnection : DownloadMethod::Slots;
+    options.duplicateMode = DuplicateModeFromText(m_duplicateNamePolicy);
     options.maxFileSizeMB = double(m_maxFileSizeMB);
     options.proxyEnabled = m_proxyEnabled == 1;
     options.proxyUrl = m_proxyUrl;

@@ -112,6 +112,11 @@ public:
     // What the download window reads when it loads: the method, the
     // duplicate-name policy, the proxy and the maximum size.
     void loadForDownloadWindow();
+    // The options dialog shows the values of this run; a value no window has
+    // read from the store yet (the dialog opened from the harvesting window
+    // before the download window, or the other way round) is read first, so
+    // that 确定 never stores a built-in default over the user's setting.
+    void loadForOptionsDialog();
 
     // Copies the stored-setting part (method, duplicate policy, maximum size,
     // proxy) into the options the engines read. Thread count, interval and
@@ -139,8 +144,16 @@ private:
     int m_promptSaveFolderOnExtract = kDefaultPromptSaveFolderOnExtract;
     QString m_defaultSaveFolder;
     bool m_keepSourceFileName = false;
+    // Whether this run has read the download window's values and the
+    // extraction prompt from the store.
+    bool m_downloadValuesLoaded = false;
+    bool m_promptLoaded = false;
 };
 
 // A decimal number, spaces around it allowed: "10", "1.5", " 3128". The
 // dialogs' checks of typed numbers use it.
 bool IsNumericText(const QString &text);
+
+// A size in megabytes as plain decimal text, as short as reads back the same
+// value ("10", "25.5", "1234567.9"): how "文件最大值" is stored and shown.
+QString PlainDecimalText(float value);

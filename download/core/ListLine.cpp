@@ -1,5 +1,6 @@
 #include "download/core/ListLine.h"
 
+#include "common/HttpAddress.h"
 #include "common/TextCodec.h"
 
 #include <QByteArray>
@@ -108,9 +109,7 @@ QString FormatListLine(const ListLine &line)
 
 bool IsListAddress(const QString &text)
 {
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+    return IsStrictHttpAddress(text);
 }
 
 bool ParseListLine(const QString &text, ListLine &line, QString &error)

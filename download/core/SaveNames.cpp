@@ -5,6 +5,7 @@
 #include "platform/DialogService.h"
 
 #include <QFile>
+#include <QTimer>
 
 #include <climits>
 #include <sys/stat.h>
@@ -115,8 +116,14 @@ QString SanitizeFileName(const QString &text)
     return LeftBytesUtf8(out, kSanitizedNameMaxBytes);
 }
 
-QString CreateFolderPath(const QString &folderPath)
+namespace {
+
+// CreateFolderPath without its message: `malformed` tells whether a
+// component was malformed (the answer is then the part before it, or empty
+// for a network path without a server).
+QString makeFolderPath(const QString &folderPath, bool &malformed)
 {
+    malformed = false;
     if (folderPath.isEmpty())
         return QString();
     const QStringList parts = folderPath.split(u'/');
@@ -125,7 +132,7 @@ QString CreateFolderPath(const QString &folderPath)
     if (folderPath.startsWith(QLatin1String("//"))) {
         // The network form: "//server/share/...", the server used as given.
         if (parts.size() < 3 || parts.at(2).isEmpty()) {
-            ShowError(QString::fromUtf16(kBadFolderMessage));
+            malformed = true;
             return QString();
         }
         built = QStringLiteral("//") + parts.at(2);
@@ -135,7 +142,6 @@ QString CreateFolderPath(const QString &folderPath)
     }
     // Clean the components first: a path that could never exist (longer than
     // the system allows) creates nothing at all.
-    bool malformed = false;
     QStringList clean;
     qint64 bytes = Utf8Length(built);
     for (qsizetype k = from; k < parts.size(); ++k) {
@@ -143,7 +149,6 @@ QString CreateFolderPath(const QString &folderPath)
             break;
         QString part = SanitizeFileName(parts.at(k));
         if (part.isEmpty()) {
-            ShowError(QString::fromUtf16(kBadFolderMessage));
             malformed = true;
             break;
         }
@@ -162,6 +167,38 @@ QString CreateFolderPath(const QString &folderPath)
     return FolderExists(built) ? built : QString();
 }
 
+// Set while a deferred "文件夹名称有误" message waits to be shown.
+bool g_badFolderMessagePending = false;
+
+} // namespace
+
+QString CreateFolderPath(const QString &folderPath, bool *malformedName)
+{
+    bool malformed = false;
+    const QString answer = makeFolderPath(folderPath, malformed);
+    if (malformed)
+        ShowError(QString::fromUtf16(kBadFolderMessage));
+    if (malformedName)
+        *malformedName = malformed;
+    return answer;
+}
+
+QString CreateRowFolder(const QString &folderPath)
+{
+    bool malformed = false;
+    const QString answer = makeFolderPath(folderPath, malformed);
+    if (!malformed)
+        return answer;
+    if (!g_badFolderMessagePending) {
+        g_badFolderMessagePending = true;
+        QTimer::singleShot(0, [] {
+            g_badFolderMessagePending = false;
+            ShowError(QString::fromUtf16(kBadFolderMessage));
+        });
+    }
+    return QString();
+}
+
 QString NameFromUrl(const QString &address, bool dropExtension)
 {
     QString t = address;
@@ -176,10 +213,30 @@ QString NameFromUrl(const QString &address, bool dropExtension)
     return t;
 }
 
-QString 重命名保存路径(const QString &保存路径, const QString &纯文件名, const QString &文件类型,
-                      QString &新的文件名, const QString &duplicateMode)
+QString DuplicateModeText(DuplicateMode mode)
 {
-    const QString d = 保存路径.endsWith(u'/') ? 保存路径 : 保存路径 + u'/';
+    switch (mode) {
+    case DuplicateMode::Skip: return QStringLiteral("跳过");
+    case DuplicateMode::Overwrite: return QStringLiteral("覆盖");
+    case DuplicateMode::Rename: break;
+    }
+    return QStringLiteral("重命名");
+}
+
+DuplicateMode DuplicateModeFromText(const QString &text)
+{
+    const QString t = TrimSpaces(text);
+    if (t == DuplicateModeText(DuplicateMode::Skip))
+        return DuplicateMode::Skip;
+    if (t == DuplicateModeText(DuplicateMode::Overwrite))
+        return DuplicateMode::Overwrite;
+    return DuplicateMode::Rename;
+}
+
+QString 重命名保存路径(const QString &保存路径, const QString &纯文件名, const QString &文件类型,
+                      QString &新的文件名, DuplicateMode duplicateMode)
+{
+    const QString d = WithTrailingSlash(保存路径);
     // Without an extension there is no dot: on Windows "报告." named the file
     // "报告", the row's own file; here the two would be different files.
     const QString ext = fitExtension(文件类型);
@@ -187,7 +244,7 @@ QString 重命名保存路径(const QString &保存路径, const QString &纯文
     const QString plain = fitBase(纯文件名, tail);
     新的文件名 = plain;
     const QString p = d + plain + tail;
-    if (duplicateMode == QStringLiteral("覆盖") || !FileExists(p))
+    if (duplicateMode == DuplicateMode::Overwrite || !FileExists(p))
         return p;
 
     QString b = 纯文件名;

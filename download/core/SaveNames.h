@@ -23,18 +23,35 @@ QString SanitizeFileName(const QString &text);
 // Creates every missing folder of the path (each component cleaned with
 // SanitizeFileName) and answers it without a trailing "/" ("/" for the root),
 // or an empty text when it cannot be made to exist. A malformed component
-// shows "文件夹名称有误！不能创建文件夹！".
-QString CreateFolderPath(const QString &folderPath);
+// shows "文件夹名称有误！不能创建文件夹！"; malformed, when given, then
+// receives true (the answer is the part before that component), else false.
+QString CreateFolderPath(const QString &folderPath, bool *malformed = nullptr);
+
+// CreateFolderPath for a row's folder while downloads run (inside the
+// scheduler tick, an engine's report or a row edit, where no modal box may
+// open): a malformed component answers an empty text, so the row fails, and
+// the message comes once, from the event loop, however many rows fail before
+// it is shown.
+QString CreateRowFolder(const QString &folderPath);
 
 // The last segment of an address ("/" and "\" both separate), trimmed;
 // without its extension when dropExtension is true.
 QString NameFromUrl(const QString &address, bool dropExtension);
 
+// What happens when a document's save name is already taken.
+enum class DuplicateMode { Skip, Overwrite, Rename };
+// "跳过", "覆盖", "重命名": the captions of the mode's radio buttons and the
+// values of the stored setting.
+QString DuplicateModeText(DuplicateMode mode);
+// The mode a caption or stored text names (spaces around it allowed); any
+// other text is "重命名", the default.
+DuplicateMode DuplicateModeFromText(const QString &text);
+
 // The full save path for folder, base name and extension under the duplicate
-// mode ("跳过", "覆盖" or "重命名"); 新的文件名 receives the base name used,
-// numbered "[001]" and up when the file exists and the mode is not "覆盖".
+// mode; 新的文件名 receives the base name used,
+// numbered "[001]" and up when the file exists and the mode is not Overwrite.
 QString 重命名保存路径(const QString &保存路径, const QString &纯文件名, const QString &文件类型,
-                      QString &新的文件名, const QString &duplicateMode);
+                      QString &新的文件名, DuplicateMode duplicateMode);
 
 // The path itself when no file is there, otherwise the first free variant
 // numbered "[0001]" and up (base cut to 100 characters).

@@ -1,5 +1,6 @@
 #include "download/dialogs/fOption.h"
 
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "common/ui/DialogRoutines.h"
 #include "common/ui/NamedWidget.h"
@@ -95,18 +96,14 @@ fOption *fOption::showModal(QWidget *owner)
 void fOption::loadValues()
 {
     DownloadSettings &settings = DownloadSettings::instance();
+    settings.loadForOptionsDialog();
     m_check1->setChecked(settings.proxyEnabled() == 1);
     m_text6->setText(settings.proxyUrl());
     m_text8->setText(settings.proxyPort());
     m_option1->setChecked(settings.downloadMethod() == 1);
     m_option2->setChecked(settings.downloadMethod() == 2);
     m_check2->setChecked(settings.promptSaveFolderOnExtract() == 1);
-    m_text1->setText(QString::number(settings.maxFileSizeMB()));
-    // Until the save-folder chooser has run, the in-memory folder is still
-    // empty although a folder is stored; show the stored one rather than a
-    // blank field that 确定 would refuse.
-    if (settings.defaultSaveFolder().isEmpty())
-        settings.loadDefaultSaveFolder();
+    m_text1->setText(PlainDecimalText(float(settings.maxFileSizeMB())));
     m_text2->setText(settings.defaultSaveFolder());
 }
 
@@ -156,7 +153,13 @@ bool fOption::storeValues()
         ShowError(QStringLiteral("下载文件默认保存路径设置错误！"));
         return false;
     }
-    m_text2->setText(CreateFolderPath(WithTrailingSlash(m_text2->text())));
+    // After "文件夹名称有误！不能创建文件夹！" the answer is only the part
+    // before the bad name; the folder stays as typed for the user to mend.
+    bool malformed = false;
+    const QString created = CreateFolderPath(WithTrailingSlash(m_text2->text()), &malformed);
+    if (malformed)
+        return false;
+    m_text2->setText(created);
     if (m_text2->text().isEmpty()) {
         ShowError(QStringLiteral("下载文件默认保存路径设置错误！"));
         return false;

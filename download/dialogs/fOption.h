@@ -1,8 +1,8 @@
 #pragma once
 // The options dialog "设置" of the download window: download method, proxy,
 // the prompt for the save folder while extracting, the largest file size and
-// the default save folder. It shows the in-memory values of DownloadSettings
-// and stores each value as soon as 确定 has read it, so a check that keeps the
+// the default save folder. It shows the values of this run in DownloadSettings
+// (read from the store first when no window has read them yet) and stores each value as soon as 确定 has read it, so a check that keeps the
 // dialog open leaves the earlier values stored. The open windows learn of the
 // stored values through DownloadSettings' signals.
 #include <QDialog>

@@ -1,5 +1,6 @@
 #include "download/dialogs/fSeleFileSavePath.h"
 
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "common/ui/DialogRoutines.h"
 #include "download/core/DownloadSettings.h"
@@ -93,7 +94,13 @@ void fSeleFileSavePath::Command1_Click()
 
 void fSeleFileSavePath::Command2_Click()
 {
-    m_combo1->setEditText(CreateFolderPath(WithTrailingSlash(m_combo1->currentText())));
+    // After "文件夹名称有误！不能创建文件夹！" the answer is only the part
+    // before the bad name; the folder stays as typed for the user to mend.
+    bool malformed = false;
+    const QString created = CreateFolderPath(WithTrailingSlash(m_combo1->currentText()), &malformed);
+    if (malformed)
+        return;
+    m_combo1->setEditText(created);
     const QString folder = m_combo1->currentText();
     if (folder.isEmpty()) {
         ShowError(QStringLiteral("文件夹设置错误！"));

@@ -9,14 +9,6 @@ namespace {
 const char kRefusedProperty[] = "lhRedirectRefused";
 } // namespace
 
-bool IsHttpUrl(const QUrl &url)
-{
-    if (!url.isValid() || url.host().isEmpty())
-        return false;
-    const QString scheme = url.scheme().toLower();
-    return scheme == QLatin1String("http") || scheme == QLatin1String("https");
-}
-
 QNetworkReply *SendEngineGet(QNetworkAccessManager &network, const QUrl &url, const QString &referer)
 {
     QNetworkRequest request(url);

@@ -4,6 +4,8 @@
 // unencoded body (so byte counts match the announced size), and follows at
 // most kMaxEngineRedirects redirects, each only to http or https: a redirect
 // elsewhere (ftp:, file:, ...) ends the reply instead of being followed.
+#include "common/HttpAddress.h"
+
 #include <QString>
 
 class QNetworkAccessManager;
@@ -13,9 +15,6 @@ class QUrl;
 inline constexpr int kMaxEngineRedirects = 10;
 // How much of a body Qt may hold for us before it stops reading the socket.
 inline constexpr qint64 kEngineReadBuffer = 1024 * 1024;
-
-// True for a valid http or https address.
-bool IsHttpUrl(const QUrl &url);
 
 // Sends the GET; `referer` is sent when not empty. The reply is guarded as
 // described above; the caller owns it.

@@ -1,15 +1,15 @@
 #include "download/engines/InetDownloader.h"
 
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSession.h"
 #include "download/core/FileTypes.h"
 #include "download/core/SaveNames.h"
+#include "download/core/SavePlan.h"
 #include "download/engines/EngineRequest.h"
 #include "download/engines/TransferFile.h"
-#include "download/signin/SignInRules.h"
 #include "platform/Clock.h"
-#include "platform/SoundPlayer.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -24,18 +24,6 @@ namespace {
 constexpr double kHeaderWaitSeconds = 30;
 constexpr double kStallSeconds = 120;
 constexpr double kMegabyte = 1024.0 * 1024.0;
-
-const QString kUnknownSize = QStringLiteral("未知");
-const QString kTransferFailed = QStringLiteral("下载失败");
-const QString kTransferCancelled = QStringLiteral("下载取消");
-const QString kTooBig = QStringLiteral("大文件，跳过");
-const QString kCannotReplace = QStringLiteral("无法替换");
-
-bool IsWebPageType(const QString &type)
-{
-    const QString t = type.toLower();
-    return t == QLatin1String("htm") || t == QLatin1String("html") || t == QLatin1String("xml");
-}
 
 // "HTTP/1.1 200 OK" CR LF, then every response header as it came, each
 // ended by CR LF: the block the header routines of the save names read.
@@ -102,15 +90,21 @@ bool InetDownloader::isExecuting() const
     return m_phase != Phase::Idle;
 }
 
-void InetDownloader::start(int rowIndex)
+int InetDownloader::currentRow() const
+{
+    return m_session.list().indexOfId(m_rowId);
+}
+
+void InetDownloader::start(RowId id)
 {
     DownloadListModel &list = m_session.list();
-    if (m_phase != Phase::Idle || rowIndex < 0 || rowIndex >= list.count()) {
+    const int rowIndex = list.indexOfId(id);
+    if (m_phase != Phase::Idle || rowIndex < 0) {
         // Not a row this engine can take; the caller still hears about it once.
-        QTimer::singleShot(0, this, [this, rowIndex] { emit finished(rowIndex, false); });
+        QTimer::singleShot(0, this, [this, id] { emit finished(id, false); });
         return;
     }
-    m_row = rowIndex;
+    m_rowId = id;
     m_address = TrimSpaces(选择url(list.at(rowIndex).address));
     m_headerBlock.clear();
     m_announced = 0;
@@ -127,7 +121,7 @@ void InetDownloader::start(int rowIndex)
     m_lastGrowth = now;
     m_requestStart = now;
     m_session.setTransferBusy(true);
-    m_session.setStatusPanel(2, QStringLiteral("正在下载:") + list.at(rowIndex).name);
+    m_session.setStatusPanel(StatusPanel::Transfer, QStringLiteral("正在下载:") + list.at(rowIndex).name);
 
     const QString referer = RefererFor(list.at(rowIndex).referrer, m_address);
     const QUrl url(m_address);
@@ -139,7 +133,7 @@ void InetDownloader::start(int rowIndex)
         QTimer::singleShot(0, this, [this] {
             if (abandonIfRowGone())
                 return;
-            m_session.list().setState(m_row, RowState::Failed);
+            m_session.list().setState(currentRow(), RowState::Failed);
             endRow(false);
         });
         return;
@@ -149,7 +143,7 @@ void InetDownloader::start(int rowIndex)
     connect(m_reply, &QNetworkReply::metaDataChanged, this, &InetDownloader::onHeaders);
     connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onReceiveData);
     connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onReceiveFinished);
-    setState(1);
+    setState(InetState::Resolving);
 }
 
 QNetworkAccessManager &InetDownloader::networkFor()
@@ -182,34 +176,35 @@ QNetworkAccessManager &InetDownloader::networkFor()
     return *m_proxyNetwork;
 }
 
-// Qt tells less than the old control did: 1 when the request is issued (the
-// host lookup is part of it), 3 when a new connection is opened (a reused
-// one skips it), 6 request sent, 7 response arriving, 8 and 12 complete,
-// 11 an error, 9 and 10 when we drop the request ourselves.
+// Qt tells fewer steps than there are states: Resolving when the request is
+// issued (the host lookup is part of it), Connecting when a new connection is
+// opened (a reused one skips it), RequestSent, Receiving when the response
+// arrives, ResponseReceived and Complete at its end, Error, and Disconnecting
+// and Disconnected when we drop the request ourselves.
 void InetDownloader::wireStates(QNetworkReply *reply)
 {
-    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { setState(3); });
-    connect(reply, &QNetworkReply::requestSent, this, [this] { setState(6); });
-    connect(reply, &QNetworkReply::metaDataChanged, this, [this] { setState(7); });
+    connect(reply, &QNetworkReply::socketStartedConnecting, this, [this] { setState(InetState::Connecting); });
+    connect(reply, &QNetworkReply::requestSent, this, [this] { setState(InetState::RequestSent); });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this] { setState(InetState::Receiving); });
     connect(reply, &QNetworkReply::errorOccurred, this, [this, reply](QNetworkReply::NetworkError error) {
         const int status = HttpStatus(*reply);
         m_responseCode = status ? status : int(error);
         m_responseText = status ? reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString()
                                 : reply->errorString();
-        setState(11);
+        setState(InetState::Error);
     });
     connect(reply, &QNetworkReply::finished, this, [this, reply] {
         if (reply->error() == QNetworkReply::NoError) {
-            setState(8);
-            setState(12);
+            setState(InetState::ResponseReceived);
+            setState(InetState::Complete);
         }
     });
 }
 
-void InetDownloader::setState(int state)
+void InetDownloader::setState(InetState state)
 {
-    emit stateChanged(state);
-    m_session.setStatusPanel(3, StateText(state, m_responseCode, m_responseText));
+    emit stateChanged(int(state));
+    m_session.setStatusPanel(StatusPanel::EngineState, StateText(state, m_responseCode, m_responseText));
 }
 
 void InetDownloader::onHeaders()
@@ -225,7 +220,7 @@ void InetDownloader::onHeaders()
     DownloadListModel &list = m_session.list();
     if (status == 0 || RedirectRefused(reply)) {
         abortReply();
-        list.setState(m_row, RowState::Failed);
+        list.setState(currentRow(), RowState::Failed);
         endRow(false);
         return;
     }
@@ -239,8 +234,8 @@ void InetDownloader::onHeaders()
     const DownloadOptions &options = m_session.options();
     if (double(m_announced) / kMegabyte > options.maxFileSizeMB) {
         abortReply();
-        list.modify(m_row, [](DownloadRow &row) { row.progress = kTooBig; });
-        list.setState(m_row, RowState::Done);
+        list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
+        list.setState(currentRow(), RowState::Done);
         endRow(true);
         return;
     }
@@ -248,8 +243,11 @@ void InetDownloader::onHeaders()
     const QStringList typeParts = HeaderValue(reply, "Content-Type").split(QLatin1Char(';'));
     bool hasCharset = false;
     if (typeParts.size() > 1) {
-        const QString parameter = TrimSpaces(typeParts.at(1));
-        hasCharset = parameter.left(8).toLower() == QLatin1String("charset=");
+        // The first 8 characters as sent, then trimmed: "; charset=UTF-8"
+        // after a space reads " charset", which is no charset, so a
+        // document named "application/octet-stream; charset=..." is not
+        // taken for a web page.
+        hasCharset = TrimSpaces(typeParts.at(1).left(8)).toLower() == QLatin1String("charset=");
     }
     QString extension = MimeToExtension(TrimSpaces(typeParts.at(0)));
     if (extension.isEmpty()) {
@@ -266,34 +264,11 @@ void InetDownloader::onHeaders()
     m_successStatus = firstLine.contains(QLatin1String("200")) && firstLine.contains(QLatin1String("ok"), Qt::CaseInsensitive);
     m_httpOk = status >= 200 && status < 300;
 
-    // The save path.
-    QString savePath;
-    bool folderMade = true;
-    list.modify(m_row, [&](DownloadRow &row) {
-        row.name = SanitizeFileName(row.name);
-        QString folder = CreateFolderPath(row.folder);
-        folderMade = !folder.isEmpty();
-        if (!folder.endsWith(QLatin1Char('/')))
-            folder += QLatin1Char('/');
-        row.folder = folder;
-        if (!extension.isEmpty())
-            row.type = extension;
-        if (options.duplicateMode == QStringLiteral("重命名")) {
-            QString chosen;
-            savePath = 重命名保存路径(row.folder, row.name, row.type, chosen, options.duplicateMode);
-            row.name = chosen;
-        } else {
-            savePath = RowFilePath(row);
-        }
-    });
-    const DownloadRow &row = list.at(m_row);
-    // Whatever the name turned into, the file goes into the row's folder.
-    const bool insideFolder = folderMade
-        && QDir::cleanPath(QFileInfo(savePath).absolutePath()) == QDir::cleanPath(QFileInfo(row.folder + QLatin1Char('x')).absolutePath());
-    if (!insideFolder) {
+    const QString savePath = PlanSingleConnectionSavePath(list, currentRow(), extension, options.duplicateMode);
+    if (savePath.isEmpty()) {
         abortReply();
-        list.modify(m_row, [](DownloadRow &r) { r.size = kTransferFailed; });
-        list.setState(m_row, RowState::Failed);
+        list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
+        list.setState(currentRow(), RowState::Failed);
         endRow(false);
         return;
     }
@@ -302,21 +277,21 @@ void InetDownloader::onHeaders()
     if (existing.exists() || existing.isSymLink()) {
         if (!m_file->canReplaceTarget()) {
             abortReply();
-            const QString length = QString::number(existing.isFile() ? existing.size() : 0);
-            list.modify(m_row, [&](DownloadRow &r) {
-                r.size = length;
+            const qint64 length = existing.isFile() ? existing.size() : 0;
+            list.modify(currentRow(), [&](DownloadRow &r) {
+                r.setSize(length);
                 r.received = length;
-                r.progress = kCannotReplace;
+                r.setProgressNote(RowNote::CannotReplace);
             });
-            list.setState(m_row, RowState::Failed);
+            list.setState(currentRow(), RowState::Failed);
             endRow(false);
             return;
         }
         if (!m_httpOk) {
             // An error answer never takes the place of a file the user has.
             abortReply();
-            list.modify(m_row, [](DownloadRow &r) { r.size = kTransferFailed; });
-            list.setState(m_row, RowState::Failed);
+            list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
+            list.setState(currentRow(), RowState::Failed);
             endRow(false);
             return;
         }
@@ -324,15 +299,19 @@ void InetDownloader::onHeaders()
 
     if (m_announced > 0 || m_successStatus) {
         m_sizeUnknown = m_announced <= 0;
-        const QString size = m_sizeUnknown ? kUnknownSize : QString::number(m_announced);
-        list.modify(m_row, [&](DownloadRow &r) {
-            r.size = size;
-            r.received = QStringLiteral("0");
+        const bool unknown = m_sizeUnknown;
+        const qint64 announced = m_announced;
+        list.modify(currentRow(), [&](DownloadRow &r) {
+            if (unknown)
+                r.setSizeNote(RowNote::UnknownSize);
+            else
+                r.setSize(announced);
+            r.received = 0;
         });
         if (!m_file->reserve() || !m_file->open()) {
             abortReply();
-            list.modify(m_row, [](DownloadRow &r) { r.size = kTransferFailed; });
-            list.setState(m_row, RowState::Failed);
+            list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
+            list.setState(currentRow(), RowState::Failed);
             endRow(false);
             return;
         }
@@ -370,10 +349,10 @@ void InetDownloader::onReceiveData()
     }
     const qint64 length = m_file->size();
     const qint64 announced = m_announced;
-    list.modify(m_row, [&](DownloadRow &row) {
-        row.received = QString::number(length);
+    list.modify(currentRow(), [&](DownloadRow &r) {
+        r.received = length;
         if (announced > 0)
-            row.progress = QString::number(length * 100 / announced) + QLatin1Char('%');
+            r.setPercent(length * 100 / announced);
     });
     if (!m_session.transferBusy()) {
         afterCancel();
@@ -384,12 +363,11 @@ void InetDownloader::onReceiveData()
         return;
     if (double(length) / kMegabyte > m_session.options().maxFileSizeMB) {
         abortReply();
-        // What arrived stays as the row's file, unless an older file is there.
-        if (!m_file->targetExisted())
-            m_file->commit();
+        // The cut body never takes the document's name: a later "跳过" run
+        // would take it for the document.
         m_file->discard();
-        list.modify(m_row, [](DownloadRow &row) { row.progress = kTooBig; });
-        list.setState(m_row, RowState::Done);
+        list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
+        list.setState(currentRow(), RowState::Done);
         endRow(true);
     }
 }
@@ -420,45 +398,43 @@ void InetDownloader::onReceiveFinished()
     // A page sent with a type that names the document (a lying server) never
     // takes the place of the document the user has.
     if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
-        list.modify(m_row, [](DownloadRow &row) { row.size = kTransferFailed; });
-        list.setState(m_row, RowState::Failed);
+        list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
+        list.setState(currentRow(), RowState::Failed);
         endRow(false);
         return;
     }
     const bool sizeUnknown = m_sizeUnknown;
-    list.modify(m_row, [&](DownloadRow &row) {
-        bool numeric = false;
-        row.received.toLongLong(&numeric);
-        if (numeric && sizeUnknown && row.size == kUnknownSize) {
-            row.size = row.received;
-            row.progress = QStringLiteral("100%");
+    list.modify(currentRow(), [&](DownloadRow &r) {
+        if (r.received >= 0 && sizeUnknown && r.sizeNote == RowNote::UnknownSize) {
+            r.setSize(r.received);
+            r.setPercent(100);
         }
     });
-    list.setState(m_row, RowState::Done);
-    CorrectRowFileType(list, m_row);
+    list.setState(currentRow(), RowState::Done);
+    CorrectRowFileType(list, currentRow());
     endRow(true);
 }
 
 void InetDownloader::startWholeFetch()
 {
     DownloadListModel &list = m_session.list();
-    list.modify(m_row, [](DownloadRow &row) { row.size = kUnknownSize; });
+    list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::UnknownSize); });
     abortReply();
     if (!m_file->reserve() || !m_file->open()) {
-        list.clearTexts(m_row);
-        list.setState(m_row, RowState::Failed);
-        CorrectRowFileType(list, m_row);
+        list.clearTexts(currentRow());
+        list.setState(currentRow(), RowState::Failed);
+        CorrectRowFileType(list, currentRow());
         endRow(false);
         return;
     }
     m_phase = Phase::Fetching;
     m_lastGrowth = Clock::instance().seconds();
     m_lastLength = 0;
-    m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(list.at(m_row).referrer, m_address));
+    m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(list.at(currentRow()).referrer, m_address));
     wireStates(m_reply);
     connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onFetchData);
     connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onFetchFinished);
-    setState(1);
+    setState(InetState::Resolving);
 }
 
 void InetDownloader::onFetchData()
@@ -478,12 +454,10 @@ void InetDownloader::onFetchData()
     // The fetch has no announced size to stop at; the maximum still holds.
     if (double(m_file->size()) / kMegabyte > m_session.options().maxFileSizeMB) {
         abortReply();
-        if (!m_file->targetExisted())
-            m_file->commit();
         m_file->discard();
         DownloadListModel &list = m_session.list();
-        list.modify(m_row, [](DownloadRow &row) { row.progress = kTooBig; });
-        list.setState(m_row, RowState::Done);
+        list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
+        list.setState(currentRow(), RowState::Done);
         endRow(true);
     }
 }
@@ -502,20 +476,19 @@ void InetDownloader::onFetchFinished()
     DownloadListModel &list = m_session.list();
     bool result = false;
     if (whole && length >= 2 && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
-        const QString text = QString::number(length);
-        list.modify(m_row, [&](DownloadRow &row) {
-            row.size = text;
-            row.received = text;
-            row.progress = QStringLiteral("100%");
+        list.modify(currentRow(), [&](DownloadRow &r) {
+            r.setSize(length);
+            r.received = length;
+            r.setPercent(100);
         });
-        list.setState(m_row, RowState::Done);
+        list.setState(currentRow(), RowState::Done);
         result = true;
     } else {
         m_file->discard();
-        list.clearTexts(m_row);
-        list.setState(m_row, RowState::Failed);
+        list.clearTexts(currentRow());
+        list.setState(currentRow(), RowState::Failed);
     }
-    CorrectRowFileType(list, m_row);
+    CorrectRowFileType(list, currentRow());
     endRow(result);
 }
 
@@ -541,7 +514,7 @@ void InetDownloader::afterCancel()
     switch (m_phase) {
     case Phase::Headers:
         abortReply();
-        list.setState(m_row, RowState::Failed);
+        list.setState(currentRow(), RowState::Failed);
         endRow(false);
         break;
     case Phase::Receiving:
@@ -552,8 +525,8 @@ void InetDownloader::afterCancel()
         }
         abortReply();
         m_file->discard();
-        list.modify(m_row, [](DownloadRow &row) { row.size = kTransferCancelled; });
-        list.setState(m_row, RowState::Failed);
+        list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::Cancelled); });
+        list.setState(currentRow(), RowState::Failed);
         endRow(false);
         break;
     case Phase::Idle:
@@ -571,7 +544,7 @@ void InetDownloader::stallTick()
     case Phase::Headers:
         if (now - m_requestStart >= kHeaderWaitSeconds) {
             abortReply();
-            m_session.list().setState(m_row, RowState::Failed);
+            m_session.list().setState(currentRow(), RowState::Failed);
             endRow(false);
         }
         break;
@@ -591,7 +564,7 @@ void InetDownloader::stallTick()
 // The list was emptied under a running transfer: nothing to write into.
 bool InetDownloader::abandonIfRowGone()
 {
-    if (m_row >= 0 && m_row < m_session.list().count())
+    if (currentRow() >= 0)
         return false;
     m_ticker.stop();
     abortReply();
@@ -600,7 +573,7 @@ bool InetDownloader::abandonIfRowGone()
         m_file.reset();
     }
     m_phase = Phase::Idle;
-    emit finished(m_row, false);
+    emit finished(m_rowId, false);
     return true;
 }
 
@@ -610,8 +583,8 @@ void InetDownloader::endStalled()
     if (m_file)
         m_file->discard();
     DownloadListModel &list = m_session.list();
-    list.modify(m_row, [](DownloadRow &row) { row.size = kTransferFailed; });
-    list.setState(m_row, RowState::Failed);
+    list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
+    list.setState(currentRow(), RowState::Failed);
     endRow(false);
 }
 
@@ -627,25 +600,10 @@ void InetDownloader::endRow(bool result)
         m_file->discard();
         m_file.reset();
     }
-    const DownloadRow &row = m_session.list().at(m_row);
-    m_session.setStatusPanel(2, QStringLiteral("完成下载:") + row.name);
-    m_session.markFinished();
-    const bool webPage = IsWebPageType(row.type);
-    const bool failed = row.state == RowState::Failed;
-    const DownloadOptions &options = m_session.options();
-    if (options.soundPrompt) {
-        if (webPage)
-            PlaySoundResource(101);
-        if (failed)
-            PlaySoundResource(103);
-    }
-    // The automatic sign-in of the sign-in panel answers a page that came
-    // instead of the document, also one kept out of an existing document.
-    if (options.autoLogin && SiteLoginAfterDownload(1, row.type, pageKeptOut))
-        m_session.runSiteLogin(false);
-    const int rowIndex = m_row;
+    const RowId id = m_rowId;
     m_phase = Phase::Idle;
-    emit finished(rowIndex, result);
+    emit rowEnded(id, pageKeptOut);
+    emit finished(id, result);
 }
 
 void InetDownloader::abortReply()
@@ -656,9 +614,9 @@ void InetDownloader::abortReply()
     m_reply = nullptr;
     reply->disconnect(this);
     if (!reply->isFinished()) {
-        setState(9);
+        setState(InetState::Disconnecting);
         reply->abort();
-        setState(10);
+        setState(InetState::Disconnected);
     }
     reply->deleteLater();
 }
@@ -674,9 +632,9 @@ QString InetDownloader::SiteRoot(const QString &address)
     return slash >= 3 ? address.left(slash) : address;
 }
 
-QString InetDownloader::StateText(int state, int responseCode, const QString &responseText)
+QString InetDownloader::StateText(InetState state, int responseCode, const QString &responseText)
 {
-    switch (state) {
+    switch (int(state)) {
     case 0: return QStringLiteral("0 无状态可报告。");
     case 1: return QStringLiteral("1 正在查询所指定的主机的 IP 地址...");
     case 2: return QStringLiteral("2 已成功地找到所指定的主机的 IP 地址。");

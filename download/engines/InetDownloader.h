@@ -2,9 +2,11 @@
 // The single-connection engine of download method 1: fetches one row at a
 // time, with the configured HTTP proxy and a Referer, reads the response
 // headers for size, type, charset and file name, applies the duplicate mode,
-// and streams the body to disk while showing progress in the row. It ends
-// every row itself (status panel, LastFinishTime, sounds, automatic sign-in)
-// and then reports finished() once. The scheduler's Inet下载当前文件 drives it.
+// and streams the body to disk while showing progress in the row. At the end
+// of a row it says rowEnded() (the scheduler then applies the end-of-row
+// rules, DownloadSession::endRow) and then finished() once. The scheduler's
+// Inet下载当前文件 drives it. It holds its row by id, so rows may move or go
+// while it fetches.
 //
 // It is an asynchronous state machine on the UI thread: waiting for headers,
 // receiving, or fetching the whole response; stallTick() does the time checks.
@@ -17,6 +19,24 @@
 #include <memory>
 
 class DownloadSession;
+
+// The states the single connection reports in the third status panel; the
+// numbers lead their texts.
+enum class InetState {
+    NoStatus = 0,
+    Resolving = 1,
+    Resolved = 2,
+    Connecting = 3,
+    Connected = 4,
+    Requesting = 5,
+    RequestSent = 6,
+    Receiving = 7,
+    ResponseReceived = 8,
+    Disconnecting = 9,
+    Disconnected = 10,
+    Error = 11,
+    Complete = 12,
+};
 class QNetworkAccessManager;
 class QNetworkReply;
 class TransferFile;
@@ -25,13 +45,17 @@ class InetDownloader final : public QObject
 {
     Q_OBJECT
 public:
+    using RowId = quint64;
+
     explicit InetDownloader(DownloadSession &session, QObject *parent = nullptr);
     ~InetDownloader() override;
 
-    // Inet下载文件(li): starts row `rowIndex` and returns at once; finished()
-    // follows exactly once (true when the row ends Done, "大文件，跳过" included).
-    void start(int rowIndex);
-    // The control's still-executing flag.
+    // Inet下载文件: starts the row with this id and returns at once;
+    // finished() follows exactly once (true when the row ends Done, "大文件，跳过"
+    // included), after rowEnded() when the row was fetched (not for a row
+    // that is not listed or went while it was fetched).
+    void start(RowId id);
+    // True from start() until finished().
     bool isExecuting() const;
     // Abandons the request. In the receive phase with TransferBusy false (the
     // stop command) the row ends "下载取消" and the partial file goes.
@@ -42,12 +66,16 @@ public:
 
     // "http://host:8080/a/b.pdf" -> "http://host:8080".
     static QString SiteRoot(const QString &address);
-    // The third status-bar panel's text for state 0..12.
-    static QString StateText(int state, int responseCode, const QString &responseText);
+    // The third status-bar panel's text for a state; an error state and any
+    // value outside the list name the response code and text.
+    static QString StateText(InetState state, int responseCode, const QString &responseText);
 
 signals:
-    void finished(int rowIndex, bool result);
-    void stateChanged(int state); // 0..12; StateText goes to status panel 3 as well
+    // pageKeptOut: a web page came while the save file held a document, and
+    // the document was kept (the row then keeps the document's type).
+    void rowEnded(quint64 rowId, bool pageKeptOut);
+    void finished(quint64 rowId, bool result);
+    void stateChanged(int state); // int(InetState); StateText goes to status panel 3 as well
 
 private:
     enum class Phase { Idle, Headers, Receiving, Fetching, Ending };
@@ -55,7 +83,8 @@ private:
     QNetworkAccessManager &networkFor();
     QNetworkReply *issueRequest();
     void wireStates(QNetworkReply *reply);
-    void setState(int state);
+    void setState(InetState state);
+    int currentRow() const;
     void onHeaders();
     void onReceiveData();
     void onReceiveFinished();
@@ -74,7 +103,7 @@ private:
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<TransferFile> m_file;
     Phase m_phase = Phase::Idle;
-    int m_row = -1;
+    RowId m_rowId = 0;
     QString m_address;
     QString m_headerBlock;
     qint64 m_announced = 0;

@@ -33,7 +33,7 @@ bool SuccessStatus(const QNetworkReply &reply)
 } // namespace
 
 SlotDownloader::SlotDownloader(QNetworkAccessManager &network, QObject *parent)
-    : QObject(parent)
+    : DownloadEngine(parent)
     , m_network(network)
 {
     m_watchdog.setInterval(1000);
@@ -202,7 +202,7 @@ bool SlotDownloader::stoppedOversize()
     if (m_maxBytes < 0 || m_file->size() <= m_maxBytes)
         return false;
     QPointer<SlotDownloader> self(this);
-    emit DownloadProgress(m_file->size(), m_file->size(), m_saveFile);
+    emit DownloadProgress(m_file->size(), 0, m_saveFile);
     if (self && !m_ended) {
         dropReply(m_reply);
         fail(kCannotDownload);

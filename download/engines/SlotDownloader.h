@@ -1,15 +1,16 @@
 #pragma once
-// One download slot of method 2: fetches one document from one address into
-// one file without blocking, and reports progress, completion or failure.
-// The scheduler owns up to six of these (slot k = 1..6), creates one per
-// started row and deletes it (deleteLater) once the slot's work has ended;
-// deleting it abandons whatever is still running.
+// The engine of one download slot of method 2 (see DownloadEngine): fetches
+// one document from one address into one file without blocking, and reports
+// progress, completion or failure. The scheduler owns up to six of these
+// (slot k = 1..6), one per started row.
 //
 // The body is streamed to a temporary file beside the save file and moved
 // onto the save file only when it is complete (or, for a save file this slot
 // created, when the transfer ended short), so an existing file in overwrite
 // mode never holds a half-written copy. When the normal transfer delivers
 // nothing usable, one more plain request is made (the whole-body fallback).
+#include "download/engines/DownloadEngine.h"
+
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
@@ -21,40 +22,33 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class TransferFile;
 
-class SlotDownloader final : public QObject
+class SlotDownloader final : public DownloadEngine
 {
     Q_OBJECT
 public:
     explicit SlotDownloader(QNetworkAccessManager &network, QObject *parent = nullptr);
-    // "Unloading": watchdog off, transfer and fallback fetch abandoned,
+    // Deleting the slot: watchdog off, transfer and fallback fetch abandoned,
     // temporary file removed; the save file keeps what it held before.
     ~SlotDownloader() override;
 
     // Starts the transfer and returns at once. `ref` is accepted and not sent.
-    void BeginDownload(const QString &url, const QString &saveFile, const QString &ref);
+    void BeginDownload(const QString &url, const QString &saveFile, const QString &ref) override;
     // Cancels the normal transfer (the fallback fetch is not touched).
-    void CancelAsyncRead();
-    // Body of the 1000 ms watchdog: 300 s without a change of the received
+    void CancelAsyncRead() override;
+    // The 1000 ms watchdog tick: 300 s without a change of the received
     // count ends the slot with "超时". Public so tests can drive it.
     void watchdogTick();
-    // A web page came while the save file held a document, and the document
-    // was kept (the slot then ends with an error).
-    bool pageKeptOut() const;
+    bool pageKeptOut() const override;
 
     // The maximum file size in bytes (negative: none, the default). A body
     // without an announced total that grows past it is reported once as
-    // DownloadProgress(n, n), so the window's "大文件，跳过" rule unloads the
-    // slot; the transfer stops there in any case.
-    void setMaximumBytes(qint64 bytes);
+    // DownloadProgress(n, 0) (no total known), so the scheduler's
+    // "大文件，跳过" rule ends the slot; the transfer stops there in any case.
+    void setMaximumBytes(qint64 bytes) override;
 
-    QString saveFile() const;
+    QString saveFile() const override;
     // The cleaned address ("&amp;" -> "&" in any letter case, spaces trimmed).
-    QString address() const;
-
-signals:
-    void DownloadProgress(qint64 curBytes, qint64 maxBytes, const QString &saveFile);
-    void DownloadComplete(qint64 curBytes, qint64 maxBytes, const QString &saveFile);
-    void DownloadError(const QString &missCode, const QString &saveFile); // "超时" or "无法下载"
+    QString address() const override;
 
 private:
     void onReadyRead();

@@ -6,46 +6,32 @@
 #include "download/core/DownloadSession.h"
 #include "download/core/FileTypes.h"
 #include "download/core/SaveNames.h"
+#include "download/core/SavePlan.h"
 #include "download/engines/InetDownloader.h"
 #include "download/engines/SlotDownloader.h"
-#include "download/signin/SignInRules.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-const QLatin1Char kSlash('/');
-
-bool isPageType(const QString &type, bool withXml)
-{
-    const QString t = type.toLower();
-    return t == QLatin1String("htm") || t == QLatin1String("html") || (withXml && t == QLatin1String("xml"));
-}
-
-void deleteRowFile(const DownloadRow &row)
-{
-    const QString path = RowFilePath(row);
-    if (FileExists(path))
-        QFile::remove(path); // a failure is ignored: the row is reset all the same
-}
-
-} // namespace
-
 DownloadScheduler::DownloadScheduler(DownloadSession &session, QObject *parent)
     : QObject(parent)
     , m_session(session)
     , m_inet(new InetDownloader(session, this))
+    , m_engineFactory([](QNetworkAccessManager &network, QObject *parent) -> DownloadEngine * {
+        return new SlotDownloader(network, parent);
+    })
 {
-    m_slotRow.fill(-1);
+    m_slotRowId.fill(0);
     redownloadFailedRows = [this] { RedownloadFailedRows(m_session.list()); };
     redownloadPageRows = [this] { RedownloadPageRows(m_session.list()); };
 
+    connect(m_inet, &InetDownloader::rowEnded, this, [this](quint64 id, bool pageKeptOut) {
+        m_session.endRow(m_session.list().indexOfId(id), DownloadSession::PageRule::WithXml, pageKeptOut);
+    });
     connect(m_inet, &InetDownloader::finished, this, &DownloadScheduler::onInetFinished);
 
     m_timerDown.setInterval(1000);
@@ -74,6 +60,12 @@ void DownloadScheduler::setManualTicks(bool manual)
         if (m_tickOn)
             m_timerDown.start();
     }
+}
+
+void DownloadScheduler::setEngineFactory(DownloadEngineFactory factory)
+{
+    if (factory)
+        m_engineFactory = std::move(factory);
 }
 
 void DownloadScheduler::setTickOn(bool on)
@@ -111,6 +103,24 @@ void DownloadScheduler::start()
     setTickOn(true);
 }
 
+void DownloadScheduler::startAtOnce()
+{
+    setTickOn(true);
+    if (m_session.list().count() == 0) {
+        setTickOn(false);
+        return;
+    }
+    if (m_session.options().method == DownloadMethod::SingleConnection)
+        startMethod1();
+    else
+        startMethod2();
+}
+
+bool DownloadScheduler::allRowsEnded() const
+{
+    return CountSlotInstances() <= 1 && !m_inet->isExecuting() && m_session.list().检测是否下载列表完毕();
+}
+
 void DownloadScheduler::stop()
 {
     DownloadOptions &options = m_session.options();
@@ -137,9 +147,9 @@ void DownloadScheduler::stop()
 void DownloadScheduler::switchMethod()
 {
     DownloadOptions &options = m_session.options();
-    options.method = options.method == 2 ? 1 : 2;
+    options.method = options.method == DownloadMethod::Slots ? DownloadMethod::SingleConnection : DownloadMethod::Slots;
     options.threadCount = 1;
-    emit methodChanged(options.method, options.threadCount);
+    emit methodChanged(int(options.method), options.threadCount);
 }
 
 void DownloadScheduler::schedulerTick()
@@ -154,7 +164,7 @@ void DownloadScheduler::schedulerTick()
     const double d = std::fabs(m_session.lastFinishTime() - Clock::instance().seconds());
     if (!(d > double(m_session.options().intervalSeconds)))
         return;
-    if (m_session.options().method == 1)
+    if (m_session.options().method == DownloadMethod::SingleConnection)
         startMethod1();
     else
         startMethod2();
@@ -171,8 +181,7 @@ void DownloadScheduler::startMethod1()
             continue;
         list.modify(i, [](DownloadRow &row) {
             row.name = SanitizeFileName(row.name);
-            if (!row.folder.endsWith(kSlash))
-                row.folder += kSlash;
+            row.folder = WithTrailingSlash(row.folder);
         });
         if (确定是需要下载(i))
             taken = i;
@@ -182,7 +191,7 @@ void DownloadScheduler::startMethod1()
     list.setState(taken, RowState::Downloading);
     m_session.locateRow(taken);
     list.clearTexts(taken);
-    m_slotRow[1] = taken;
+    m_slotRowId[1] = list.idAt(taken);
     Inet下载当前文件(taken);
 }
 
@@ -197,62 +206,22 @@ void DownloadScheduler::startMethod2()
         for (int i = 0; i < list.count() && taken < 0; ++i) {
             if (list.at(i).state != RowState::Waiting)
                 continue;
-            QString folder = CreateFolderPath(list.at(i).folder);
-            if (folder.isEmpty()) {
-                // A folder that cannot be made to exist fails the row: the
-                // document must not land in the root folder instead, where
-                // the user would never look for it.
-                list.modify(i, [](DownloadRow &row) {
-                    row.state = RowState::Failed;
-                    row.size = QStringLiteral("下载失败");
-                });
-                continue;
-            }
-            if (!folder.endsWith(kSlash))
-                folder += kSlash;
-            list.modify(i, [&folder](DownloadRow &row) {
-                row.name = SanitizeFileName(row.name);
-                row.folder = folder;
-            });
-            if (确定是需要下载(i))
+            if (PrepareSlotRow(list, i) && 确定是需要下载(i))
                 taken = i;
         }
         if (taken < 0)
             continue;
         list.setState(taken, RowState::Downloading);
         m_session.locateRow(taken);
-        const DownloadRow &row = list.at(taken);
-        QString baseName;
-        const QString savePath =
-            重命名保存路径(row.folder, row.name, row.type, baseName, m_session.options().duplicateMode);
-        list.modify(taken, [&baseName](DownloadRow &r) { r.name = baseName; });
-        m_slotRow[s] = taken;
+        const QString savePath = PlanSlotSavePath(list, taken, m_session.options().duplicateMode);
+        m_slotRowId[s] = list.idAt(taken);
         多线程下载(s, taken, 选择url(list.at(taken).address), savePath);
     }
 }
 
 bool DownloadScheduler::确定是需要下载(int li)
 {
-    DownloadListModel &list = m_session.list();
-    const DownloadRow &row = list.at(li);
-    // The row's own file, as 重命名保存路径 names it: no dot without a type.
-    QString path = row.folder;
-    if (!path.endsWith(kSlash))
-        path += kSlash;
-    path += row.name;
-    if (!row.type.isEmpty())
-        path += QLatin1Char('.') + row.type;
-    if (FileExists(path) && m_session.options().duplicateMode == u"跳过") {
-        const QString length = QString::number(QFileInfo(path).size());
-        list.modify(li, [&length](DownloadRow &r) {
-            r.state = RowState::Done;
-            r.size = length;
-            r.received = length;
-            r.progress = QStringLiteral("已存在，跳过");
-        });
-        return false;
-    }
-    return true;
+    return NeedsDownload(m_session.list(), li, m_session.options().duplicateMode);
 }
 
 void DownloadScheduler::多线程下载(int Index, int 序号, const QString &网址, const QString &保存文件路径)
@@ -261,15 +230,15 @@ void DownloadScheduler::多线程下载(int Index, int 序号, const QString &�
     if (Index < 1 || Index > kMaxSlots || 序号 < 0 || 序号 >= list.count())
         return;
     unloadSlot(Index, true);
-    auto *slot = new SlotDownloader(m_session.network(), this);
+    DownloadEngine *slot = m_engineFactory(m_session.network(), this);
     m_slots[Index] = slot;
     // A body without an announced total is held to the maximum size too.
     slot->setMaximumBytes(qint64(m_session.options().maxFileSizeMB * 1024.0 * 1024.0));
-    connect(slot, &SlotDownloader::DownloadProgress, this,
+    connect(slot, &DownloadEngine::DownloadProgress, this,
             [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadProgress(Index, cur, max, file); });
-    connect(slot, &SlotDownloader::DownloadComplete, this,
+    connect(slot, &DownloadEngine::DownloadComplete, this,
             [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadComplete(Index, cur, max, file); });
-    connect(slot, &SlotDownloader::DownloadError, this,
+    connect(slot, &DownloadEngine::DownloadError, this,
             [this, Index](const QString &code, const QString &file) { onDownloadError(Index, code, file); });
 
     m_session.setTransferBusy(true);
@@ -284,22 +253,22 @@ void DownloadScheduler::Inet下载当前文件(int li)
     if (m_inet->isExecuting() || m_session.transferBusy()) {
         m_session.list().modify(li, [](DownloadRow &row) {
             row.state = RowState::Waiting;
-            row.size = QStringLiteral("等待重新下载");
+            row.setSizeNote(RowNote::WaitingForRetry);
         });
         return;
     }
     m_session.setTransferBusy(true);
-    m_inet->start(li);
+    m_inet->start(m_session.list().idAt(li));
 }
 
-void DownloadScheduler::onInetFinished(int, bool)
+void DownloadScheduler::onInetFinished(quint64, bool)
 {
     m_session.setTransferBusy(false);
 }
 
 int DownloadScheduler::CountSlotInstances() const
 {
-    return 1 + int(std::count_if(m_slots.begin() + 1, m_slots.end(), [](SlotDownloader *s) { return s != nullptr; }));
+    return 1 + int(std::count_if(m_slots.begin() + 1, m_slots.end(), [](DownloadEngine *s) { return s != nullptr; }));
 }
 
 bool DownloadScheduler::slotLoaded(int k) const
@@ -307,19 +276,19 @@ bool DownloadScheduler::slotLoaded(int k) const
     return k >= 1 && k <= kMaxSlots && m_slots[k] != nullptr;
 }
 
-SlotDownloader *DownloadScheduler::slotInstance(int k) const
+DownloadEngine *DownloadScheduler::slotInstance(int k) const
 {
     return slotLoaded(k) ? m_slots[k] : nullptr;
 }
 
 int DownloadScheduler::slotRow(int k) const
 {
-    return (k >= 0 && k < int(m_slotRow.size())) ? m_slotRow[k] : -1;
+    return (k >= 0 && k < int(m_slotRowId.size())) ? m_session.list().indexOfId(m_slotRowId[k]) : -1;
 }
 
 void DownloadScheduler::unloadSlot(int k, bool now)
 {
-    SlotDownloader *slot = m_slots[k];
+    DownloadEngine *slot = m_slots[k];
     if (!slot)
         return;
     m_slots[k] = nullptr;
@@ -335,42 +304,62 @@ void DownloadScheduler::unloadSlot(int k, bool now)
     // arrive in full before the deletion.
     slot->CancelAsyncRead();
     slot->deleteLater();
+    // Switched to method 1 while slots still fetched: the last slot's end
+    // frees the transfer, so the single connection starts on the next tick.
+    if (m_session.options().method == DownloadMethod::SingleConnection && CountSlotInstances() <= 1
+        && !m_inet->isExecuting())
+        m_session.setTransferBusy(false);
 }
 
 int DownloadScheduler::rowOfSlot(int Index) const
 {
     if (Index < 1 || Index > kMaxSlots)
         return -1;
-    const int row = m_slotRow[Index];
-    return (row >= 0 && row < m_session.list().count()) ? row : -1;
+    return m_session.list().indexOfId(m_slotRowId[Index]);
 }
 
 void DownloadScheduler::writeSizes(int row, qint64 CurBytes, qint64 MaxBytes)
 {
-    const QString progress = QString::number(CurBytes * 100 / MaxBytes) + QLatin1Char('%');
     m_session.list().modify(row, [&](DownloadRow &r) {
-        r.size = QString::number(MaxBytes);
-        r.received = QString::number(CurBytes);
-        r.progress = progress;
+        r.setSize(MaxBytes);
+        r.received = CurBytes;
+        r.setPercent(CurBytes * 100 / MaxBytes);
     });
 }
 
-void DownloadScheduler::playIfPrompted(int soundId) const
+void DownloadScheduler::playIfPrompted(NotificationSound sound) const
 {
     if (m_session.options().soundPrompt)
-        PlaySoundResource(soundId);
+        PlaySoundResource(sound);
 }
 
 void DownloadScheduler::onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &)
 {
     const int row = rowOfSlot(Index);
-    if (row < 0 || !(MaxBytes > 0 && MaxBytes >= CurBytes))
+    if (row < 0)
+        return;
+    if (MaxBytes <= 0) {
+        // A body without a total that passed the maximum: its size stays
+        // unknown, what arrived is only what arrived.
+        if (double(CurBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
+            m_session.list().modify(row, [&](DownloadRow &r) {
+                r.state = RowState::Done;
+                r.setSizeNote(RowNote::UnknownSize);
+                r.received = CurBytes;
+                r.setProgressNote(RowNote::TooBig);
+            });
+            m_session.markFinished();
+            unloadSlot(Index, false);
+        }
+        return;
+    }
+    if (MaxBytes < CurBytes)
         return;
     writeSizes(row, CurBytes, MaxBytes);
     if (double(MaxBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
         m_session.list().modify(row, [](DownloadRow &r) {
             r.state = RowState::Done;
-            r.progress = QStringLiteral("大文件，跳过");
+            r.setProgressNote(RowNote::TooBig);
         });
         m_session.markFinished();
         unloadSlot(Index, false);
@@ -385,18 +374,10 @@ void DownloadScheduler::onDownloadComplete(int Index, qint64 CurBytes, qint64 Ma
     DownloadListModel &list = m_session.list();
     if (MaxBytes > 0 && MaxBytes >= CurBytes)
         writeSizes(row, CurBytes, MaxBytes);
-    list.setState(row, list.at(row).progress == QLatin1String("100%") ? RowState::Done : RowState::Failed);
+    list.setState(row, list.at(row).complete() ? RowState::Done : RowState::Failed);
     unloadSlot(Index, false);
     CorrectRowFileType(list, row);
-    m_session.setStatusPanel(2, QStringLiteral("完成下载:") + list.at(row).name);
-    const bool page = isPageType(list.at(row).type, false);
-    if (page)
-        playIfPrompted(101);
-    if (list.at(row).state == RowState::Failed)
-        playIfPrompted(103);
-    if (m_session.options().autoLogin && SiteLoginAfterDownload(2, list.at(row).type, false))
-        m_session.runSiteLogin(false);
-    m_session.markFinished();
+    m_session.endRow(row, DownloadSession::PageRule::HtmOrHtml);
 }
 
 void DownloadScheduler::onDownloadError(int Index, const QString &, const QString &)
@@ -404,14 +385,20 @@ void DownloadScheduler::onDownloadError(int Index, const QString &, const QStrin
     const int row = rowOfSlot(Index);
     if (row < 0)
         return;
-    const SlotDownloader *slot = slotInstance(Index);
-    const bool pageKeptOut = slot && slot->pageKeptOut();
+    // Every byte may have arrived before the file could not be kept; a
+    // failed row never says "100%".
+    m_session.list().modify(row, [](DownloadRow &r) {
+        if (r.percent >= 100)
+            r.percent = -1;
+    });
+    const DownloadEngine *engine = slotInstance(Index);
+    const bool pageKeptOut = engine && engine->pageKeptOut();
     m_session.list().setState(row, RowState::Failed);
     unloadSlot(Index, false);
     // A sign-in page kept out of an existing document still asks for the
     // automatic sign-in.
-    if (m_session.options().autoLogin && SiteLoginAfterDownload(2, m_session.list().at(row).type, pageKeptOut))
-        m_session.runSiteLogin(false);
+    if (pageKeptOut)
+        m_session.startSiteLoginAfterDownload(row, DownloadSession::PageRule::HtmOrHtml, true);
     m_session.markFinished();
 }
 
@@ -424,7 +411,7 @@ void DownloadScheduler::housekeepingTick()
         setStartEnabled(true);
         if (m_tickOn) {
             setTickOn(false);
-            playIfPrompted(102);
+            playIfPrompted(NotificationSound::ListFinished);
         }
     } else {
         setStartEnabled(!m_tickOn);
@@ -432,7 +419,7 @@ void DownloadScheduler::housekeepingTick()
 
     setIndicator(m_tickOn);
 
-    if (options.method == 1) {
+    if (options.method == DownloadMethod::SingleConnection) {
         if (!m_inet->isExecuting() && !m_tickOn)
             m_session.setTransferBusy(false);
     } else {
@@ -464,7 +451,7 @@ void DownloadScheduler::housekeepingTick()
 
     if (options.stopOnErrors && list.CountErrorAndPageRows() >= 5 && m_tickOn) {
         setTickOn(false);
-        playIfPrompted(102);
+        playIfPrompted(NotificationSound::ListFinished);
     }
 }
 
@@ -480,29 +467,19 @@ bool DownloadScheduler::isRunning() const
 
 void DownloadScheduler::RefreshCounters()
 {
-    m_session.setStatusPanel(4, m_session.list().counterText());
+    m_session.setStatusPanel(StatusPanel::Counters, m_session.list().counterText());
 }
 
 void DownloadScheduler::RedownloadReset(DownloadListModel &list, int row, bool pageCommand)
 {
-    deleteRowFile(list.at(row));
-    list.modify(row, [pageCommand](DownloadRow &r) {
-        r.state = RowState::Waiting;
-        if (pageCommand || isPageType(r.type, false))
-            r.type = QStringLiteral("xxx");
-        r.size.clear();
-        r.received.clear();
-        r.progress.clear();
-    });
-    deleteRowFile(list.at(row));
-    list.modify(row, [](DownloadRow &r) { r.address = 对调url(r.address); });
+    list.resetForRedownload(row, pageCommand);
 }
 
 void DownloadScheduler::RedownloadFailedRows(DownloadListModel &list)
 {
     for (int i = 0; i < list.count(); ++i) {
         if (list.at(i).state == RowState::Failed)
-            RedownloadReset(list, i, false);
+            list.resetForRedownload(i, false);
     }
 }
 
@@ -510,7 +487,7 @@ void DownloadScheduler::RedownloadPageRows(DownloadListModel &list)
 {
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow &row = list.at(i);
-        if ((row.state == RowState::Done || row.state == RowState::Failed) && isPageType(row.type, true))
-            RedownloadReset(list, i, true);
+        if ((row.state == RowState::Done || row.state == RowState::Failed) && IsWebPageType(row.type))
+            list.resetForRedownload(i, true);
     }
 }

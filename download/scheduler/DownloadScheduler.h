@@ -1,13 +1,19 @@
 #pragma once
 // Turns waiting rows of the download list into downloads. The download window
 // and litharvest-cli both drive one of these: it owns the two one-second
-// ticks (Timer_Down starts downloads while downloading is on, Timer1 does the
-// housekeeping from creation on), the single-connection engine of method 1
-// and up to six slot downloaders of method 2, and it handles the slots'
-// events. Windows only wire its signals to their controls.
+// ticks (the scheduler tick Timer_Down starts downloads while downloading is
+// on, the housekeeping tick Timer1 runs from creation on), the
+// single-connection engine of method 1 and up to six slot downloaders of
+// method 2. It applies the engines' reports to the rows and ends every row by
+// the same rules (DownloadSession::endRow). Slots and the single connection
+// hold their rows by id, so a row that moved is still found and one that went
+// is not written. Windows only wire its signals to their controls.
 //
-// Both tick bodies are public so that tests call them under a ManualClock;
+// Both tick functions are public so that tests call them under a ManualClock;
 // setManualTicks(true) keeps the real timers from firing behind their back.
+#include "download/engines/DownloadEngine.h"
+#include "platform/SoundPlayer.h"
+
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -18,7 +24,6 @@
 class DownloadListModel;
 class DownloadSession;
 class InetDownloader;
-class SlotDownloader;
 
 class DownloadScheduler final : public QObject
 {
@@ -32,34 +37,47 @@ public:
     DownloadSession &session() const { return m_session; }
     InetDownloader &inet() const { return *m_inet; }
 
-    // Tests call the tick bodies themselves; true stops both timers for good
-    // (the tick states still switch on and off as usual).
+    // Tests call the tick functions themselves; true stops both timers for
+    // good (the tick states still switch on and off as usual).
     void setManualTicks(bool manual);
+    // Where the slots' engines come from; SlotDownloader unless replaced.
+    void setEngineFactory(DownloadEngineFactory factory);
 
     // "开始下载": switches the scheduler tick on.
     void start();
+    // The scheduler tick on and its first round run now rather than a second
+    // later (litharvest-cli: nothing has ended yet that the interval could
+    // separate from a start).
+    void startAtOnce();
+    // Nothing is left to fetch: every row is Done or Failed, no slot is
+    // loaded and the single connection is idle, whether or not the tick has
+    // noticed yet.
+    bool allRowsEnded() const;
     // "停止下载": the stop procedure.
     void stop();
     // "切换": toggles the method between 1 and 2; the thread count becomes 1.
     void switchMethod();
 
-    void schedulerTick();   // body of Timer_Down
-    void housekeepingTick(); // body of Timer1
+    // Starts waiting rows once the interval since the last end has passed.
+    void schedulerTick();
+    // Buttons, the running indicator, TransferBusy, the counters, and the
+    // automatic start, re-download and error-stop rules.
+    void housekeepingTick();
 
     bool 确定是需要下载(int li);
     void 多线程下载(int Index, int 序号, const QString &网址, const QString &保存文件路径);
     void Inet下载当前文件(int li);
 
-    // Loaded slot instances, the never-used instance 0 included.
+    // Busy slots plus one (the count the running checks compare with 1).
     int CountSlotInstances() const;
-    bool slotLoaded(int k) const; // ControlIsLoaded on instance k (1..6)
-    SlotDownloader *slotInstance(int k) const;
-    // Entry k (0..11) of SlotRow: the row position slot k works on, or -1.
+    bool slotLoaded(int k) const; // slot k (1..6) is fetching
+    DownloadEngine *slotInstance(int k) const;
+    // The current position of the row slot k (0..11; 1 is also the single
+    // connection's) works on, or -1 when it has none or the row has gone.
     int slotRow(int k) const;
 
-    // The slot events as the window's handlers for the control array get
-    // them: element number first. Element 0 and rows that no longer exist
-    // are ignored.
+    // A slot's reports, slot number first. Slot 0 and rows that no longer
+    // exist are ignored.
     void onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &SaveFile);
     void onDownloadComplete(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &SaveFile);
     void onDownloadError(int Index, const QString &MissCode, const QString &SaveFile);
@@ -67,7 +85,7 @@ public:
     bool schedulerTickOn() const { return m_tickOn; }
     bool startEnabled() const { return m_startEnabled; }
     bool runningIndicator() const { return m_indicator; }
-    // The list commands' download-stopped test: no slot loaded, the
+    // The list commands' download-stopped test: no slot busy, the
     // single-connection engine idle, the scheduler tick off.
     bool downloadStopped() const;
     // The running state: scheduler tick on or TransferBusy.
@@ -82,9 +100,8 @@ public:
     std::function<void()> redownloadFailedRows;
     std::function<void()> redownloadPageRows;
 
-    // Re-download reset of one row: row file deleted, Waiting, htm/html (or,
-    // for the web-page command, any type) becomes "xxx", texts emptied, row
-    // file deleted again, address rotated with 对调url.
+    // DownloadListModel::resetForRedownload (every type to "xxx" for the
+    // web-page command).
     static void RedownloadReset(DownloadListModel &list, int row, bool pageCommand);
     // Every Failed row.
     static void RedownloadFailedRows(DownloadListModel &list);
@@ -106,19 +123,20 @@ private:
     void startMethod1();
     void startMethod2();
     void unloadSlot(int k, bool now);
-    void onInetFinished(int rowIndex, bool result);
+    void onInetFinished(quint64 rowId, bool result);
     int rowOfSlot(int Index) const;
     void writeSizes(int row, qint64 CurBytes, qint64 MaxBytes);
-    void playIfPrompted(int soundId) const;
+    void playIfPrompted(NotificationSound sound) const;
 
     DownloadSession &m_session;
     InetDownloader *m_inet;
-    QTimer m_timerDown; // Timer_Down
-    QTimer m_timer1;    // Timer1
+    QTimer m_timerDown; // the scheduler tick
+    QTimer m_timer1;    // the housekeeping tick
     bool m_manualTicks = false;
     bool m_tickOn = false;
     bool m_startEnabled = true;
     bool m_indicator = false;
-    std::array<SlotDownloader *, kMaxSlots + 1> m_slots{}; // [0] stays empty
-    std::array<int, 12> m_slotRow;                          // SlotRow
+    DownloadEngineFactory m_engineFactory;
+    std::array<DownloadEngine *, kMaxSlots + 1> m_slots{}; // [0] stays empty
+    std::array<quint64, 12> m_slotRowId;                    // the row id per slot; 0 = none
 };

@@ -13,6 +13,7 @@
 #include "download/dialogs/fOption.h"
 #include "download/engines/InetDownloader.h"
 #include "download/scheduler/DownloadScheduler.h"
+#include "download/ui/DownloadStateIcons.h"
 #include "download/ui/LoginPanel.h"
 #include "download/ui/UrlReplace.h"
 #include "platform/DialogService.h"
@@ -209,6 +210,7 @@ void fFileDownload::buildList()
 {
     m_listView3 = named(new QTreeView, "ListView3");
     m_listView3->setModel(m_list);
+    m_listView3->setItemDelegate(new DownloadStateIconDelegate(kListRowHeightPx, m_listView3));
     m_listView3->setRootIsDecorated(false);
     m_listView3->setItemsExpandable(false);
     m_listView3->setUniformRowHeights(true);
@@ -308,7 +310,8 @@ void fFileDownload::wireMenus()
             [this](const QModelIndex &index) { m_commands->rowClicked(index.row()); });
     connect(m_listView3, &QAbstractItemView::doubleClicked, c, &DownloadListCommands::rowDoubleClicked);
     connect(c, &DownloadListCommands::label1TextChanged, m_label1, &QLabel::setText);
-    connect(c, &DownloadListCommands::statusPanelChanged, m_session, &DownloadSession::setStatusPanel);
+    connect(c, &DownloadListCommands::statusPanelChanged, m_session,
+            [this](int panel, const QString &text) { m_session->setStatusPanel(StatusPanel(panel), text); });
 }
 
 void fFileDownload::wireScheduler()
@@ -402,7 +405,7 @@ void fFileDownload::applySettingsToSession()
     options.intervalSeconds = m_combo2 ? m_combo2->currentText().toInt() : 0;
     const QString policy = selectedDuplicatePolicy();
     if (!policy.isEmpty())
-        options.duplicateMode = policy;
+        options.duplicateMode = DuplicateModeFromText(policy);
     options.soundPrompt = m_check6->isChecked();
     options.stopOnErrors = m_check5->isChecked();
     options.autoStart = m_check4->isChecked();
@@ -484,7 +487,7 @@ void fFileDownload::wireLoginPanel()
     connect(m_command1, &QPushButton::clicked, this, &fFileDownload::Command1_Click);
     connect(panel, &LoginPanel::autoLoginChanged, this, &fFileDownload::applySettingsToSession);
     connect(panel, &LoginPanel::titleToShow, this,
-            [this](const QString &title) { m_session->setStatusPanel(3, title); });
+            [this](const QString &title) { m_session->setStatusPanel(StatusPanel::EngineState, title); });
 }
 
 void fFileDownload::Command1_Click()

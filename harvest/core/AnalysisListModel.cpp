@@ -2,6 +2,16 @@
 
 #include <algorithm>
 
+// The views' notifications around a batched removal.
+struct AnalysisListModel::RemovalHooks
+{
+    AnalysisListModel &model;
+    void beginRemove(int first, int last) { model.beginRemoveRows(QModelIndex(), first, last); }
+    void endRemove() { model.endRemoveRows(); }
+    void beginReset() { model.beginResetModel(); }
+    void endReset() { model.endResetModel(); }
+};
+
 AnalysisListModel::AnalysisListModel(QObject *parent)
     : QAbstractTableModel(parent)
 {
@@ -27,54 +37,33 @@ QString AnalysisListModel::columnCaption(int column)
 
 int AnalysisListModel::indexOfUrl(const QString &url) const
 {
-    return m_byUrl.value(url, -1);
+    return m_items.indexOf(url);
 }
 
 bool AnalysisListModel::加入LV1(const QString &title, const QString &url, const QString &ref,
                                const QString &stype, const QString &保存路径, const QString &网站类型)
 {
-    if (m_byUrl.contains(url))
+    if (m_items.contains(url))
         return false;
     const int row = count();
     beginInsertRows(QModelIndex(), row, row);
-    m_items.push_back(AnalysisItem{title, url, ref, stype, 保存路径, 网站类型, QString()});
-    m_byUrl.insert(url, row);
+    m_items.append(AnalysisItem{title, url, ref, stype, 保存路径, 网站类型, QString()});
     endInsertRows();
     return true;
 }
 
 void AnalysisListModel::setStatus(int index, const QString &status)
 {
-    if (index < 0 || index >= count() || m_items[index].status == status)
+    if (index < 0 || index >= count() || m_items.at(index).status == status)
         return;
-    m_items[index].status = status;
+    m_items.edit(index).status = status;
     const QModelIndex cell = this->index(index, ColStatus);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
 void AnalysisListModel::removeRowsAt(QVector<int> indices)
 {
-    std::sort(indices.begin(), indices.end());
-    indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
-    indices.erase(std::remove_if(indices.begin(), indices.end(), [this](int i) { return i < 0 || i >= count(); }),
-                  indices.end());
-    if (indices.isEmpty())
-        return;
-    // From the back, one contiguous run at a time, so views keep their
-    // selection and scroll position for the rows that stay.
-    int last = int(indices.size()) - 1;
-    while (last >= 0) {
-        int first = last;
-        while (first > 0 && indices.at(first - 1) == indices.at(first) - 1)
-            --first;
-        const int from = indices.at(first);
-        const int to = indices.at(last);
-        beginRemoveRows(QModelIndex(), from, to);
-        m_items.erase(m_items.begin() + from, m_items.begin() + to + 1);
-        endRemoveRows();
-        last = first - 1;
-    }
-    rebuildIndex();
+    m_items.removeSorted(m_items.normalized(std::move(indices)), RemovalHooks{*this});
 }
 
 int AnalysisListModel::removeIf(const std::function<bool(const AnalysisItem &)> &pick)
@@ -90,20 +79,11 @@ int AnalysisListModel::removeIf(const std::function<bool(const AnalysisItem &)> 
 
 void AnalysisListModel::clear()
 {
-    if (m_items.isEmpty())
+    if (m_items.count() == 0)
         return;
     beginResetModel();
     m_items.clear();
-    m_byUrl.clear();
     endResetModel();
-}
-
-void AnalysisListModel::rebuildIndex()
-{
-    m_byUrl.clear();
-    m_byUrl.reserve(count());
-    for (int i = 0; i < count(); ++i)
-        m_byUrl.insert(m_items.at(i).url, i);
 }
 
 int AnalysisListModel::rowCount(const QModelIndex &parent) const

@@ -6,10 +6,10 @@
 // interface (five columns, titles not editable).
 //
 // Indexes are 0-based rows of the model.
+#include "common/KeyedRows.h"
 #include "harvest/core/AnalysisItem.h"
 
 #include <QAbstractTableModel>
-#include <QHash>
 #include <QVector>
 
 #include <functional>
@@ -29,7 +29,7 @@ public:
     // Captions "标题", "类型", "分析状态", "保存路径", " ".
     static QString columnCaption(int column);
 
-    int count() const { return int(m_items.size()); }
+    int count() const { return m_items.count(); }
     const AnalysisItem &at(int index) const { return m_items.at(index); }
     // Row of a download address (exact comparison), or -1. Constant time.
     int indexOfUrl(const QString &url) const;
@@ -56,8 +56,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
 private:
-    void rebuildIndex();
+    struct RemovalHooks;
 
-    QVector<AnalysisItem> m_items;
-    QHash<QString, int> m_byUrl;
+    KeyedRows<AnalysisItem, &AnalysisItem::url> m_items;
 };

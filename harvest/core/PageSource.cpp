@@ -1,5 +1,6 @@
 #include "harvest/core/PageSource.h"
 
+#include "common/HttpAddress.h"
 #include "common/TextCodec.h"
 #include "harvest/core/HtmlDocument.h"
 
@@ -10,12 +11,6 @@
 #include <optional>
 
 namespace {
-bool isHttp(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && !url.host().isEmpty() && (scheme == u"http" || scheme == u"https");
-}
-
 // The decoder for a charset label; the Chinese labels all mean GB18030 (the
 // superset a browser reads them as), an unknown label means nothing.
 std::optional<QStringDecoder> decoderForLabel(QByteArray label, bool fromMeta)
@@ -139,7 +134,7 @@ QUrl SavedPageAddress(const QString &markup)
         if (href.isEmpty())
             continue;
         const QUrl url(href);
-        if (isHttp(url))
+        if (IsHttpUrl(url))
             return url;
         break; // only the first base with an href counts, as in a browser
     }
@@ -148,7 +143,7 @@ QUrl SavedPageAddress(const QString &markup)
     const QRegularExpressionMatch match = savedFrom.match(markup);
     if (match.hasMatch()) {
         const QUrl url(match.captured(1));
-        if (isHttp(url))
+        if (IsHttpUrl(url))
             return url;
     }
     return QUrl();
@@ -172,7 +167,7 @@ QString SavedPageMarkup(const QString &markup, const QUrl &pageAddress)
 
 QString PortalRootOf(const QUrl &address)
 {
-    if (!isHttp(address))
+    if (!IsHttpUrl(address))
         return QString();
     QUrl root;
     root.setScheme(address.scheme().toLower());

@@ -1,5 +1,6 @@
 #include "harvest/flow/HandOver.h"
 
+#include "common/HttpAddress.h"
 #include "common/TextCodec.h"
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSettings.h"
@@ -41,10 +42,7 @@ BrowserDownload BrowserDownloadItem(const QString &url, const QString &suggested
 {
     BrowserDownload item;
     item.url = url;
-    item.referrer = pageUrl.startsWith(QStringLiteral("http://"), Qt::CaseInsensitive)
-                            || pageUrl.startsWith(QStringLiteral("https://"), Qt::CaseInsensitive)
-                        ? pageUrl
-                        : QString();
+    item.referrer = HasHttpScheme(pageUrl) ? pageUrl : QString();
     QString name = suggestedFileName.section(u'/', -1);
     const int dot = name.lastIndexOf(u'.');
     if (dot > 0 && dot < name.size() - 1) {

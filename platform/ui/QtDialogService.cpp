@@ -31,6 +31,10 @@ MessageAnswer QtDialogService::message(const QString &text, MessageIcon icon, co
                 == QMessageBox::Yes
             ? MessageAnswer::Yes
             : MessageAnswer::No;
+    case MessageIcon::PlainQuestion: {
+        QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parentWidget());
+        return box.exec() == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+    }
     case MessageIcon::Error:
         QMessageBox::critical(parentWidget(), title, text);
         break;

@@ -44,7 +44,7 @@ void ScriptedDialogs::clear()
 MessageAnswer ScriptedDialogs::message(const QString &text, MessageIcon icon, const QString &title)
 {
     m_shown.append({Kind::Message, text, icon, title, QString()});
-    if (icon != MessageIcon::Question)
+    if (!AsksYesNo(icon))
         return MessageAnswer::Ok;
     if (m_answers.empty())
         return MessageAnswer::No;
