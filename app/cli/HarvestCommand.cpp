@@ -230,7 +230,11 @@ int harvestUrl(HarvestJob job, const QUrl &address)
             job.base = portalBaseFor(finalAddress);
         QCoreApplication::exit(printPage(job, markup, finalAddress.toString(QUrl::FullyEncoded)));
     });
-    return QCoreApplication::exec();
+    const int status = QCoreApplication::exec();
+    // Ends the transfer and its network thread before the program ends, so
+    // nothing of it is left behind whatever way the run ended.
+    delete manager;
+    return status;
 }
 
 // A page argument starting with http:// or https:// is fetched; anything
