@@ -446,7 +446,7 @@ void TestScheduler::handlersIgnoreElementZeroAndMissingRows()
     rig.scheduler.多线程下载(1, 0, stalledUrl(1), m_folder + QStringLiteral("a.pdf"));
     QVERIFY(rig.scheduler.slotLoaded(1));
 
-    // Element 0 is never a download.
+    // Slot number 0 never downloads: reports for it change nothing.
     rig.scheduler.onDownloadComplete(0, 1000, 1000, m_folder + QStringLiteral("a.pdf"));
     rig.scheduler.onDownloadError(0, QStringLiteral("无法下载"), m_folder + QStringLiteral("a.pdf"));
     QCOMPARE(rig.list.at(0).state, RowState::Downloading);
