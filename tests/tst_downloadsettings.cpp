@@ -13,6 +13,7 @@
 #include "download/scheduler/DownloadScheduler.h"
 #include "download/ui/fFileDownload.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
 
@@ -291,10 +292,7 @@ namespace {
 template<typename T>
 T *child(QWidget *dialog, const char *name)
 {
-    T *w = dialog->findChild<T *>(QString::fromUtf8(name));
-    if (!w)
-        qFatal("no control %s", name);
-    return w;
+    return NamedControl<T>(dialog, name);
 }
 } // namespace
 

@@ -15,6 +15,7 @@
 #include "platform/Clock.h"
 #include "platform/SettingsStore.h"
 #include "tests/support/ManualClock.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/ScriptedDialogs.h"
 
@@ -98,9 +99,7 @@ private:
     template<typename T>
     T *control(const char *name) const
     {
-        T *w = m_window->findChild<T *>(QString::fromUtf8(name));
-        [&] { QVERIFY2(w, name); }();
-        return w;
+        return NamedControl<T>(m_window, name);
     }
 
     QTemporaryDir m_dir;

@@ -12,14 +12,15 @@
 #include "download/core/DownloadSettings.h"
 #include "download/scheduler/DownloadScheduler.h"
 #include "download/signin/SiteLogin.h"
+#include "download/ui/fFileDownload.h"
 #include "download/ui/LoginBrowserPage.h"
 #include "download/ui/LoginPanel.h"
-#include "download/ui/fFileDownload.h"
 #include "platform/Clock.h"
 #include "platform/NetworkAccess.h"
 #include "platform/SettingsStore.h"
 #include "platform/web/BrowserProfile.h"
 #include "tests/support/ManualClock.h"
+#include "tests/support/NamedControl.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/WebEngineWait.h"
@@ -80,9 +81,7 @@ private:
     template<typename T>
     T *control(const char *name) const
     {
-        T *w = m_window->findChild<T *>(QString::fromUtf8(name));
-        [&] { QVERIFY2(w, name); }();
-        return w;
+        return NamedControl<T>(m_window, name);
     }
     LoginPanel *panel() const { return m_window->loginPanel(); }
     SiteLogin &login() const { return panel()->siteLogin(); }
