@@ -79,6 +79,8 @@ void ScriptedServer::serve()
                 break;
             sent += n;
         }
+        while (m_end == End::Hold && !m_stopping)
+            ::poll(nullptr, 0, 50);
         if (m_end == End::Reset) {
             linger reset{1, 0};
             ::setsockopt(connection, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);

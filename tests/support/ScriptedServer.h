@@ -2,7 +2,9 @@
 // A loopback HTTP server that answers every request with the same scripted
 // bytes, for the misbehaviours the sample portal has no address for: a
 // redirect to a file: address, a redirect without a target, a connection
-// reset in the middle of a body. It runs on its own thread, so a test may
+// reset in the middle of a body, a broken chunk-size line, an encoded body,
+// a header block too large to keep, a server that accepts and never
+// answers. It runs on its own thread, so a test may
 // block waiting for a child process while the server answers.
 #include <QByteArray>
 
@@ -15,6 +17,7 @@ public:
     enum class End {
         Close, // the connection is closed normally after the bytes
         Reset, // the connection is reset (TCP RST) after the bytes
+        Hold,  // the connection stays open, silent, until the server goes
     };
 
     ScriptedServer(QByteArray response, End end);
