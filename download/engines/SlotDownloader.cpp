@@ -2,6 +2,7 @@
 
 #include "common/TextCodec.h"
 #include "download/engines/EngineRequest.h"
+#include "download/engines/ResponseChecks.h"
 #include "download/engines/TransferFile.h"
 #include "platform/Clock.h"
 
@@ -22,12 +23,6 @@ QString CleanAddress(const QString &url)
     QString address = url;
     address.replace(QStringLiteral("&amp;"), QStringLiteral("&"), Qt::CaseInsensitive);
     return TrimSpaces(address);
-}
-
-bool SuccessStatus(const QNetworkReply &reply)
-{
-    const int status = HttpStatus(reply);
-    return status >= 200 && status < 300;
 }
 
 } // namespace
@@ -68,6 +63,7 @@ void SlotDownloader::BeginDownload(const QString &url, const QString &saveFile, 
         return;
     }
     m_reply = SendEngineGet(m_network, target);
+    watchHeaders(m_reply);
     connect(m_reply, &QNetworkReply::readyRead, this, &SlotDownloader::onReadyRead);
     connect(m_reply, &QNetworkReply::finished, this, &SlotDownloader::onFinished);
 }
@@ -82,6 +78,11 @@ void SlotDownloader::watchdogTick()
     if (m_ended || !m_watchdog.isActive())
         return;
     const double now = Clock::instance().seconds();
+    if (m_awaitingHeaders && std::fabs(now - m_headerStart) >= kHeaderSeconds) {
+        m_reason = QStringLiteral("no response headers within %1 s").arg(kHeaderSeconds);
+        fail(kTimedOut);
+        return;
+    }
     if (m_received == m_seen) {
         if (std::fabs(now - m_startTime) >= 300) {
             CancelAsyncRead();
@@ -134,39 +135,74 @@ void SlotDownloader::onFinished()
 {
     if (m_ended || !m_reply)
         return;
-    QNetworkReply &reply = *m_reply;
-    if (!m_file->appendFrom(reply)) {
+    if (!m_file->appendFrom(*m_reply)) {
         fail(kCannotDownload);
         return;
     }
-    const qint64 received = m_file->size();
-    const qint64 total = AnnouncedLength(reply);
-    if (total < 1 || received < 1) {
+    if (AnnouncedLength(*m_reply) < 1 || m_file->size() < 1) {
         startFallback();
         return;
     }
-    const bool success = SuccessStatus(reply);
-    dropReply(m_reply);
-    if (m_file->targetExisted()) {
-        // The older file goes only for a complete copy the server vouched for,
-        // and never for a sign-in or error page that came with a success status.
-        if (!success) {
-            fail(kCannotDownload);
-            return;
-        }
-        if (received >= total) {
-            if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
-                fail(kCannotDownload);
-                return;
-            }
-        } else {
-            m_file->discard();
-        }
-    } else if (!m_file->commit()) {
-        // A short body on a new name stays on disk as the row's file.
+    settle(m_reply, 1);
+}
+
+// Decides what a finished reply's body becomes. Only a whole body takes the
+// save name: one cut short (by the connection, by fewer bytes than
+// announced, or a PDF without its end) leaves nothing under it; an answer
+// with an error status does so only as the web page it shows, and only on a
+// new name; an existing file is replaced only by a body whose end the
+// server vouched for (a length or chunked framing) and never by a page.
+void SlotDownloader::settle(QPointer<QNetworkReply> &finished, qint64 minimumBytes)
+{
+    QNetworkReply &reply = *finished;
+    const qint64 received = m_file->size();
+    const qint64 announced = AnnouncedLength(reply);
+    const int status = HttpStatus(reply);
+    const bool redirectRefused = RedirectRefused(reply);
+    const BodyEnd end = JudgeBodyEnd(reply, received);
+    dropReply(finished);
+    if (received < minimumBytes) {
         fail(kCannotDownload);
         return;
     }
+    const bool unvouched = end == BodyEnd::Chunked || end == BodyEnd::AtClose;
+    if (end == BodyEnd::Cut || (unvouched && PdfEndMissing(m_file->temporaryPath()))) {
+        m_reason = QStringLiteral("the body ended short");
+        if (redirectRefused || announced <= received) {
+            fail(kCannotDownload);
+            return;
+        }
+        // The row shows how far it got, below 100%, with no file.
+        m_file->discard();
+        finish(received, announced);
+        return;
+    }
+    if (status < 200 || status >= 300) {
+        m_reason = QStringLiteral("HTTP status %1").arg(status);
+        if (m_file->targetExisted() || !m_file->holdsPage()) {
+            fail(kCannotDownload);
+            return;
+        }
+    } else if (m_file->targetExisted()) {
+        if (end == BodyEnd::AtClose) {
+            m_reason = QStringLiteral("the body's end is not known; the existing file is kept");
+            fail(kCannotDownload);
+            return;
+        }
+        if (m_file->pageWouldReplaceDocument()) {
+            fail(kCannotDownload);
+            return;
+        }
+    }
+    if (!m_file->commit()) {
+        fail(kCannotDownload);
+        return;
+    }
+    finish(received, received);
+}
+
+void SlotDownloader::finish(qint64 received, qint64 total)
+{
     m_ended = true;
     m_watchdog.stop();
     emit DownloadComplete(received, total, m_saveFile);
@@ -181,6 +217,7 @@ void SlotDownloader::startFallback()
         return;
     }
     m_fallback = SendEngineGet(m_network, QUrl(m_address));
+    watchHeaders(m_fallback);
     connect(m_fallback, &QNetworkReply::readyRead, this, &SlotDownloader::onFallbackReadyRead);
     connect(m_fallback, &QNetworkReply::finished, this, &SlotDownloader::onFallbackFinished);
 }
@@ -214,40 +251,32 @@ void SlotDownloader::onFallbackFinished()
 {
     if (m_ended || !m_fallback)
         return;
-    QNetworkReply &reply = *m_fallback;
-    if (!m_file->appendFrom(reply)) {
+    if (!m_file->appendFrom(*m_fallback)) {
         fail(kCannotDownload);
         return;
     }
-    const qint64 length = m_file->size();
-    const qint64 announced = AnnouncedLength(reply);
-    const bool whole = announced >= 0 ? length >= announced : !TransportFailed(reply);
-    const bool success = SuccessStatus(reply);
-    dropReply(m_fallback);
-    if (length < 2) {
-        fail(kCannotDownload);
-        return;
-    }
-    qint64 total = length;
-    if (!whole) {
-        // A cut-off copy is never reported as complete; on a new name it
-        // stays as the row's (short) file when its full size is known.
-        if (m_file->targetExisted() || announced <= 0) {
+    settle(m_fallback, 2);
+}
+
+// Qt 6.4 reads the whole header block before it reports anything, so the
+// block is given kHeaderSeconds (again after each redirect) and checked
+// against the limits once it is there.
+void SlotDownloader::watchHeaders(QNetworkReply *reply)
+{
+    m_awaitingHeaders = true;
+    m_headerStart = Clock::instance().seconds();
+    connect(reply, &QNetworkReply::redirected, this, [this] {
+        m_awaitingHeaders = true;
+        m_headerStart = Clock::instance().seconds();
+    });
+    connect(reply, &QNetworkReply::metaDataChanged, this, [this, reply] {
+        m_awaitingHeaders = false;
+        const QString refused = RefusedResponse(*reply);
+        if (!refused.isEmpty() && !m_ended) {
+            m_reason = refused;
             fail(kCannotDownload);
-            return;
         }
-        total = announced;
-    } else if (m_file->targetExisted() && (!success || m_file->pageWouldReplaceDocument())) {
-        fail(kCannotDownload);
-        return;
-    }
-    if (!m_file->commit()) {
-        fail(kCannotDownload);
-        return;
-    }
-    m_ended = true;
-    m_watchdog.stop();
-    emit DownloadComplete(length, total, m_saveFile);
+    });
 }
 
 bool SlotDownloader::pageKeptOut() const
@@ -260,6 +289,7 @@ void SlotDownloader::fail(const QString &missCode)
     if (m_ended)
         return;
     m_ended = true;
+    m_awaitingHeaders = false;
     m_watchdog.stop();
     dropReply(m_reply);
     dropReply(m_fallback);

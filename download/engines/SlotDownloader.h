@@ -5,10 +5,11 @@
 // (slot k = 1..6), one per started row.
 //
 // The body is streamed to a temporary file beside the save file and moved
-// onto the save file only when it is complete (or, for a save file this slot
-// created, when the transfer ended short), so an existing file in overwrite
-// mode never holds a half-written copy. When the normal transfer delivers
-// nothing usable, one more plain request is made (the whole-body fallback).
+// onto the save file only when it is whole (see settle() and ResponseChecks),
+// so no cut body ever stands under a document's name and an existing file in
+// overwrite mode never holds a half-written copy. When the normal transfer
+// delivers nothing usable, one more plain request is made (the whole-body
+// fallback).
 #include "download/engines/DownloadEngine.h"
 
 #include <QElapsedTimer>
@@ -39,6 +40,9 @@ public:
     // count ends the slot with "超时". Public so tests can drive it.
     void watchdogTick();
     bool pageKeptOut() const override;
+    // Why the slot failed (or ended short), in a few words; empty when it
+    // did not or no reason is known.
+    QString lastReason() const { return m_reason; }
 
     // The maximum file size in bytes (negative: none, the default). A body
     // without an announced total that grows past it is reported once as
@@ -56,6 +60,9 @@ private:
     void startFallback();
     void onFallbackReadyRead();
     void onFallbackFinished();
+    void settle(QPointer<QNetworkReply> &finished, qint64 minimumBytes);
+    void finish(qint64 received, qint64 total);
+    void watchHeaders(QNetworkReply *reply);
     bool stoppedOversize();
     void fail(const QString &missCode);
     void dropReply(QPointer<QNetworkReply> &reply);
@@ -72,5 +79,10 @@ private:
     qint64 m_seen = 0;
     qint64 m_maxBytes = -1;
     bool m_ended = false;
+    // The response headers are still to come (see watchHeaders).
+    bool m_awaitingHeaders = false;
+    double m_headerStart = 0;
+    // Why the transfer failed, in a few words.
+    QString m_reason;
     QTimer m_watchdog;
 };

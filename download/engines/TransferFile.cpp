@@ -169,6 +169,11 @@ bool TransferFile::pageWouldReplaceDocument() const
     return keptOut;
 }
 
+bool TransferFile::holdsPage() const
+{
+    return !m_tempPath.isEmpty() && 打开文件判断文件类型(m_tempPath) == QStringLiteral("htm");
+}
+
 void TransferFile::closeTemp()
 {
     if (m_fd >= 0) {

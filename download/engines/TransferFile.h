@@ -57,6 +57,8 @@ public:
     // The check records its finding: pageKeptOut() then tells that a page
     // came and the document stayed.
     bool pageWouldReplaceDocument() const;
+    // The new copy's bytes show a web page.
+    bool holdsPage() const;
     bool pageKeptOut() const { return m_pageKeptOut; }
 
 private:
