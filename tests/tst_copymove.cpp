@@ -4,6 +4,7 @@
 // window's steps with scripted dialogs.
 #include "download/core/RecentFolderList.h"
 #include "platform/SettingsStore.h"
+#include "tests/support/FileFaults.h"
 #include "tests/support/ScriptedDialogs.h"
 #include "tests/support/TestFiles.h"
 #include "tools/core/CopyMoveRules.h"
@@ -67,6 +68,8 @@ private slots:
     void runCases();
     void stopIsSeenBetweenFiles();
     void bigFileLeavesTheLoopRunning();
+    void diskFaultsDuringRun_data();
+    void diskFaultsDuringRun();
 
     void windowLoadsItsSettings();
     void windowRefusals();
@@ -285,6 +288,69 @@ void TestCopyMove::runCases()
     QCOMPARE(QFileInfo::exists(from), sourceKept);
     if (!existing.isEmpty() && !existing.endsWith(QLatin1Char('/')))
         QCOMPARE(ReadAll(to + existing).size(), existingBytes.size());
+}
+
+// The disk fails while the first of two files is copied (and is mended when
+// the second one's turn comes): the file ends Failed, an existing target
+// keeps its bytes, a moved source stays, nothing half-written is left, and
+// the run goes on with the next file.
+void TestCopyMove::diskFaultsDuringRun_data()
+{
+    QTest::addColumn<int>("operation");
+    QTest::addColumn<int>("error");
+    QTest::addColumn<qint64>("allowed");
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<bool>("isMove");
+
+    using Op = FileFaults::Operation;
+    for (bool existing : {false, true}) {
+        const QString suffix = existing ? QStringLiteral(", existing target") : QString();
+        QTest::newRow(qPrintable("disk full from the start" + suffix)) << int(Op::Write) << ENOSPC << 0LL << existing << false;
+        QTest::newRow(qPrintable("disk full in the middle, move" + suffix)) << int(Op::Write) << ENOSPC << 100000LL << existing << true;
+        QTest::newRow(qPrintable("read-only folder" + suffix)) << int(Op::Create) << EROFS << 0LL << existing << true;
+        QTest::newRow(qPrintable("rename refused" + suffix)) << int(Op::Rename) << EACCES << 0LL << existing << true;
+    }
+}
+
+void TestCopyMove::diskFaultsDuringRun()
+{
+    QFETCH(int, operation);
+    QFETCH(int, error);
+    QFETCH(qint64, allowed);
+    QFETCH(bool, existing);
+    QFETCH(bool, isMove);
+
+    const QString from = dir(QStringLiteral("a"));
+    const QString to = dir(QStringLiteral("out"));
+    QVERIFY(WriteFile(from + QStringLiteral("a.pdf"), QByteArray(300000, 'a')));
+    QVERIFY(WriteFile(from + QStringLiteral("b.pdf"), QByteArray(5000, 'b')));
+    if (existing)
+        QVERIFY(WriteFile(to + QStringLiteral("a.pdf"), "the old target"));
+
+    CopyMoveRun run({from + QStringLiteral("a.pdf"), from + QStringLiteral("b.pdf")}, to, CollisionPolicy::Overwrite,
+                    isMove);
+    run.setChunkBytes(64 * 1024);
+    auto fault = std::make_unique<FileFaults::Armed>(
+        FileFaults::Fault{to, FileFaults::Operation(operation), error, allowed});
+    int refusals = 0;
+    connect(&run, &CopyMoveRun::fileReached, this, [&](int position) {
+        if (position == 2 && fault) {
+            refusals = fault->refusals();
+            fault.reset();
+        }
+    });
+    run.start();
+    QVERIFY(finish(run));
+    QVERIFY(refusals > 0);
+    QCOMPARE(run.results().size(), 2);
+    QCOMPARE(run.results().at(0).outcome, CopyMoveRun::Outcome::Failed);
+    QCOMPARE(run.results().at(1).outcome, CopyMoveRun::Outcome::Copied);
+    QVERIFY(QFileInfo::exists(from + QStringLiteral("a.pdf")));
+    QCOMPARE(QFileInfo::exists(from + QStringLiteral("b.pdf")), !isMove);
+    QCOMPARE(ReadAll(to + QStringLiteral("b.pdf")), QByteArray(5000, 'b'));
+    if (existing)
+        QCOMPARE(ReadAll(to + QStringLiteral("a.pdf")), QByteArray("the old target"));
+    QCOMPARE(FilesUnder(to), existing ? QStringList({"a.pdf", "b.pdf"}) : QStringList{"b.pdf"});
 }
 
 void TestCopyMove::stopIsSeenBetweenFiles()

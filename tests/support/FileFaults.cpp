@@ -40,9 +40,15 @@ F next(const char *name)
     return reinterpret_cast<F>(::dlsym(RTLD_NEXT, name));
 }
 
+// The folder itself counts as under its prefix (an O_TMPFILE open names it).
 bool under(const State &s, const char *path)
 {
-    return path && std::string(path).compare(0, s.prefix.size(), s.prefix) == 0;
+    if (!path)
+        return false;
+    std::string p(path);
+    if (!s.prefix.empty() && s.prefix.back() == '/' && p + '/' == s.prefix)
+        return true;
+    return p.compare(0, s.prefix.size(), s.prefix) == 0;
 }
 
 // The path of an open regular file, or "" for pipes, sockets and the like.
@@ -60,7 +66,9 @@ std::string pathOf(int fd)
 // 0 when the call may go ahead, else the errno to fail it with.
 int refusedCreate(const char *path, int flags)
 {
-    if (!g_armed || !(flags & O_CREAT))
+    // O_TMPFILE (an unnamed file in a folder, as QSaveFile makes) creates too.
+    const bool creates = (flags & O_CREAT) || (flags & O_TMPFILE) == O_TMPFILE;
+    if (!g_armed || !creates)
         return 0;
     State &s = state();
     std::lock_guard<std::mutex> guard(s.lock);
@@ -132,20 +140,34 @@ ssize_t write(int fd, const void *data, size_t length)
     return real(fd, data, length);
 }
 
+namespace {
+bool refusedRename(const char *to)
+{
+    if (!g_armed)
+        return false;
+    State &s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    if (s.operation != FileFaults::Operation::Rename || !under(s, to))
+        return false;
+    ++s.refusals;
+    errno = s.error;
+    return true;
+}
+} // namespace
+
 int rename(const char *from, const char *to)
 {
     using Rename = int (*)(const char *, const char *);
     static Rename real = next<Rename>("rename");
-    if (g_armed) {
-        State &s = state();
-        std::lock_guard<std::mutex> guard(s.lock);
-        if (s.operation == FileFaults::Operation::Rename && under(s, to)) {
-            ++s.refusals;
-            errno = s.error;
-            return -1;
-        }
-    }
-    return real(from, to);
+    return refusedRename(to) ? -1 : real(from, to);
+}
+
+// How QSaveFile gives its unnamed temporary file the target's name.
+int linkat(int fromFolder, const char *from, int toFolder, const char *to, int flags)
+{
+    using Link = int (*)(int, const char *, int, const char *, int);
+    static Link real = next<Link>("linkat");
+    return refusedRename(to) ? -1 : real(fromFolder, from, toFolder, to, flags);
 }
 
 } // extern "C"

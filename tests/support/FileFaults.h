@@ -3,8 +3,9 @@
 // full disk or a read-only folder would cause them: while a fault is armed,
 // every creation, write or rename of a path that starts with its prefix
 // (a folder with its trailing "/", or a file name) fails with the fault's
-// errno. Linking this file into a test program puts its own open, write
-// and rename in front of the C library's, so Qt's files (QFile, QSaveFile)
+// errno (a write: once the allowed bytes are written). Linking this file
+// into a test program puts its own open, write, rename and linkat in front
+// of the C library's, so Qt's files (QFile, QSaveFile)
 // and the engines' raw file calls see the same faults; with nothing armed
 // they pass straight through.
 #include <QByteArray>
