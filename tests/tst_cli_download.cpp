@@ -1,6 +1,7 @@
 // litharvest-cli download: the built program run over lists against the
 // sample portal, its exit statuses, and Ctrl-C in the middle of a transfer.
 #include "tests/support/PortalProcess.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TinyProxy.h"
 
@@ -79,6 +80,7 @@ private slots:
     void badCookiesLineExitsTwo();
     void interruptStopsAndLeavesNoPartialFile_data();
     void interruptStopsAndLeavesNoPartialFile();
+    void faultyRowsLeaveNothingAndTheRunGoesOn();
 
 private:
     QByteArray doc(const QString &query) const { return m_portal.url(QStringLiteral("file?") + query).toUtf8(); }
@@ -371,4 +373,29 @@ void TestCliDownload::interruptStopsAndLeavesNoPartialFile()
 }
 
 QTEST_GUILESS_MAIN(TestCliDownload)
+// Method 2 under rows that cannot end well: a folder that is a file, a body
+// cut short of its length, an error status with a text body. Each row fails
+// and leaves no file (no temporary one either); the rows after them arrive.
+void TestCliDownload::faultyRowsLeaveNothingAndTheRunGoesOn()
+{
+    ScriptedServer denied("HTTP/1.1 403 Forbidden\r\nContent-Type: text/plain\r\nContent-Length: 13\r\n"
+                          "Connection: close\r\n\r\naccess denied",
+                          ScriptedServer::End::Close);
+    QVERIFY(denied.start());
+    QTemporaryDir dir;
+    QVERIFY(TestFiles::WriteFile(dir.filePath(QStringLiteral("blocker")), "a file where a folder should be"));
+    const QByteArray list = doc(QStringLiteral("kind=pdf&size=1000")) + "\t挡住\tpdf\tblocker\n"
+        + doc(QStringLiteral("kind=pdf&size=1000&cut=60")) + "\t半截\tpdf\n"
+        + denied.base() + "doc.pdf\t拒绝\tpdf\n"
+        + doc(QStringLiteral("kind=pdf&size=2000")) + "\t好\tpdf\n";
+    const Run run = runCli({QStringLiteral("--folder"), dir.path(), QStringLiteral("--method"), QStringLiteral("2")}, list);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.rows.size(), 4);
+    for (int i = 0; i < 3; ++i)
+        QVERIFY2(run.rows.at(i).endsWith(QStringLiteral("\tFailed")), qPrintable(run.rows.at(i)));
+    QVERIFY(run.rows.at(3).endsWith(QStringLiteral("\tDone")));
+    QCOMPARE(filesBelow(dir.path()), QStringList({dir.filePath(QStringLiteral("blocker")), dir.filePath(QStringLiteral("好.pdf"))}));
+    QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("好.pdf"))).size(), 2000);
+}
+
 #include "tst_cli_download.moc"
