@@ -24,7 +24,7 @@ const char kDownloadHelp[] =
     "the last segment of the address without its extension; an empty folder is\n"
     "--folder, a relative one lies inside it (one with a \"..\" is refused).\n"
     "Empty lines and lines starting with \"#\" are skipped. UTF-8, or GB18030\n"
-    "when the bytes are not UTF-8.\n"
+    "when the bytes are not UTF-8; a line holds at most 64 KB.\n"
     "\n"
     "  --folder DIR       save folder (default: the current folder)\n"
     "  --method 1|2       1: one document at a time over one connection (with\n"
