@@ -5,6 +5,7 @@
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSession.h"
 #include "download/engines/InetDownloader.h"
+#include "download/engines/ResponseHeaders.h"
 #include "download/engines/SlotDownloader.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
@@ -39,6 +40,8 @@ private slots:
     void siteRoot();
     void stateText_data();
     void stateText();
+    void responseHeaders_data();
+    void responseHeaders();
 
     void outcomes_data();
     void outcomes();
@@ -170,6 +173,59 @@ void TstInetDownloader::stateText()
     QFETCH(int, state);
     QFETCH(QString, text);
     QCOMPARE(InetDownloader::StateText(InetState(state), 404, QStringLiteral("Not Found")), text);
+}
+
+void TstInetDownloader::responseHeaders_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<qint64>("announced");
+    QTest::addColumn<bool>("tooBig"); // against 10 MB
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<bool>("successLine");
+    QTest::addColumn<bool>("httpOk");
+    QTest::newRow("pdf with length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nContent-Type: application/pdf\r\n")
+                                     << 200 << qint64(1000) << false << "pdf" << true << true;
+    QTest::newRow("names in any case, html with charset")
+        << QByteArray("HTTP/1.1 200 ok\r\ncontent-type: text/html; charset=utf-8\r\n") << 200 << qint64(0) << false
+        << "html" << true << true;
+    QTest::newRow("octet-stream named a.caj")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"a.caj\"\r\n")
+        << 200 << qint64(0) << false << "caj" << true << true;
+    QTest::newRow("charset alone gives htm")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream;charset=utf-8\r\n") << 200 << qint64(0)
+        << false << "htm" << true << true;
+    QTest::newRow("charset after a space is none")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream; charset=utf-8\r\n") << 200
+        << qint64(0) << false << "" << true << true;
+    QTest::newRow("error status") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 12\r\n") << 404 << qint64(12)
+                                  << false << "" << false << false;
+    QTest::newRow("no reason phrase is no success line") << QByteArray("HTTP/2 200 \r\nContent-Length: 5\r\n") << 200
+                                                         << qint64(5) << false << "" << false << true;
+    QTest::newRow("length not a number") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 12a\r\n") << 200 << qint64(0)
+                                         << false << "" << true << true;
+    QTest::newRow("exactly 10 MB") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10485760\r\n") << 200
+                                   << qint64(10485760) << false << "" << true << true;
+    QTest::newRow("one byte more") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10485761\r\n") << 200
+                                   << qint64(10485761) << true << "" << true << true;
+    QTest::newRow("empty block") << QByteArray() << 0 << qint64(0) << false << "" << false << false;
+}
+
+void TstInetDownloader::responseHeaders()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(int, status);
+    QFETCH(qint64, announced);
+    QFETCH(bool, tooBig);
+    QFETCH(QString, extension);
+    QFETCH(bool, successLine);
+    QFETCH(bool, httpOk);
+    const ResponseHeaderVerdict verdict = AnalyseResponseHeaders(block, status, 10);
+    QCOMPARE(verdict.announced, announced);
+    QCOMPARE(verdict.tooBig, tooBig);
+    QCOMPARE(verdict.extension, extension);
+    QCOMPARE(verdict.successLine, successLine);
+    QCOMPARE(verdict.httpOk, httpOk);
 }
 
 void TstInetDownloader::outcomes_data()

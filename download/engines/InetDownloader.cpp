@@ -8,6 +8,7 @@
 #include "download/core/SaveNames.h"
 #include "download/core/SavePlan.h"
 #include "download/engines/EngineRequest.h"
+#include "download/engines/ResponseHeaders.h"
 #include "download/engines/TransferFile.h"
 #include "platform/Clock.h"
 
@@ -26,22 +27,15 @@ constexpr double kStallSeconds = 120;
 constexpr double kMegabyte = 1024.0 * 1024.0;
 
 // "HTTP/1.1 200 OK" CR LF, then every response header as it came, each
-// ended by CR LF: the block the header routines of the save names read.
-QString HeaderBlock(const QNetworkReply &reply)
+// ended by CR LF: the block AnalyseResponseHeaders reads.
+QByteArray HeaderBlock(const QNetworkReply &reply)
 {
     const bool http2 = reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
-    QString block = (http2 ? QStringLiteral("HTTP/2 ") : QStringLiteral("HTTP/1.1 "))
-        + QString::number(HttpStatus(reply)) + QLatin1Char(' ')
-        + reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString() + QStringLiteral("\r\n");
+    QByteArray block = (http2 ? QByteArray("HTTP/2 ") : QByteArray("HTTP/1.1 ")) + QByteArray::number(HttpStatus(reply))
+        + ' ' + reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toLatin1() + "\r\n";
     for (const auto &pair : reply.rawHeaderPairs())
-        block += QString::fromLatin1(pair.first) + QStringLiteral(": ") + QString::fromLatin1(pair.second)
-            + QStringLiteral("\r\n");
+        block += pair.first + ": " + pair.second + "\r\n";
     return block;
-}
-
-QString HeaderValue(const QNetworkReply &reply, const char *name)
-{
-    return TrimSpaces(QString::fromLatin1(reply.rawHeader(name)));
 }
 
 // The row's referrer, or the site root of the address when it has none, as
@@ -106,7 +100,6 @@ void InetDownloader::start(RowId id)
     }
     m_rowId = id;
     m_address = TrimSpaces(选择url(list.at(rowIndex).address));
-    m_headerBlock.clear();
     m_announced = 0;
     m_sizeUnknown = false;
     m_successStatus = false;
@@ -224,45 +217,21 @@ void InetDownloader::onHeaders()
         endRow(false);
         return;
     }
-    m_headerBlock = HeaderBlock(reply);
     m_responseCode = status;
     m_responseText = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-
-    bool numeric = false;
-    const qint64 length = HeaderValue(reply, "Content-Length").toLongLong(&numeric);
-    m_announced = numeric ? length : 0;
     const DownloadOptions &options = m_session.options();
-    if (double(m_announced) / kMegabyte > options.maxFileSizeMB) {
+    const ResponseHeaderVerdict verdict = AnalyseResponseHeaders(HeaderBlock(reply), status, options.maxFileSizeMB);
+    m_announced = verdict.announced;
+    if (verdict.tooBig) {
         abortReply();
         list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
         list.setState(currentRow(), RowState::Done);
         endRow(true);
         return;
     }
-
-    const QStringList typeParts = HeaderValue(reply, "Content-Type").split(QLatin1Char(';'));
-    bool hasCharset = false;
-    if (typeParts.size() > 1) {
-        // The first 8 characters as sent, then trimmed: "; charset=UTF-8"
-        // after a space reads " charset", which is no charset, so a
-        // document named "application/octet-stream; charset=..." is not
-        // taken for a web page.
-        hasCharset = TrimSpaces(typeParts.at(1).left(8)).toLower() == QLatin1String("charset=");
-    }
-    QString extension = MimeToExtension(TrimSpaces(typeParts.at(0)));
-    if (extension.isEmpty()) {
-        const QString disposition = 从网络文件Header获取ContentDisposition(m_headerBlock);
-        if (!disposition.isEmpty()) {
-            QString dispositionType;
-            从下载头信息ContentDisposition获取文件名(disposition, dispositionType);
-            extension = dispositionType;
-        }
-    }
-    if (extension.isEmpty() && hasCharset)
-        extension = QStringLiteral("htm");
-    const QString firstLine = m_headerBlock.section(QStringLiteral("\r\n"), 0, 0);
-    m_successStatus = firstLine.contains(QLatin1String("200")) && firstLine.contains(QLatin1String("ok"), Qt::CaseInsensitive);
-    m_httpOk = status >= 200 && status < 300;
+    const QString extension = verdict.extension;
+    m_successStatus = verdict.successLine;
+    m_httpOk = verdict.httpOk;
 
     const QString savePath = PlanSingleConnectionSavePath(list, currentRow(), extension, options.duplicateMode);
     if (savePath.isEmpty()) {

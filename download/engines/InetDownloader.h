@@ -105,7 +105,6 @@ private:
     Phase m_phase = Phase::Idle;
     RowId m_rowId = 0;
     QString m_address;
-    QString m_headerBlock;
     qint64 m_announced = 0;
     bool m_sizeUnknown = false;
     bool m_successStatus = false;
