@@ -42,10 +42,10 @@ void ScriptedEngine::end(TransferOutcome outcome, qint64 bytes, qint64 total, co
     result.bytes = bytes;
     result.total = total;
     result.reason = reason;
-    report(result);
+    end(result);
 }
 
-void ScriptedEngine::report(const TransferResult &result)
+void ScriptedEngine::end(const TransferResult &result)
 {
     m_running = false;
     emit ended(request.rowId, result);

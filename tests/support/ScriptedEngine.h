@@ -37,6 +37,7 @@ public:
     void receive(qint64 total, bool counted = true) { emit receiving(request.rowId, total, counted); }
     void arrived(qint64 received, qint64 total) { emit DownloadEngine::progress(request.rowId, received, total); }
     void end(TransferOutcome outcome, qint64 bytes = 0, qint64 total = 0, const QString &reason = QString());
+    void end(const TransferResult &result);
 
     TransferRequest request;
     QString referrer;
@@ -46,8 +47,6 @@ public:
     int starts = 0;
 
 private:
-    void report(const TransferResult &result);
-
     QString m_saveFile;
     bool m_running = false;
 };
