@@ -398,13 +398,7 @@ void TestSchedulerRules::switchToMethodOneWhileSlotsFetch()
 
 void TestSchedulerRules::singleConnectionOneAtATime_data()
 {
-    QTest::addColumn<int>("interval"); // seconds
-    QTest::addColumn<int>("waitedMs"); // after the first row ended
-    QTest::addColumn<bool>("started");
-    QTest::newRow("no interval, same moment") << 0 << 0 << false;
-    QTest::newRow("no interval, a moment later") << 0 << 1 << true;
-    QTest::newRow("5 s, exactly 5 s") << 5 << 5000 << false;
-    QTest::newRow("5 s, just over") << 5 << 5001 << true;
+    intervalSeparatesEndFromNextStart_data();
 }
 
 // One row at a time, whatever the ticks; the next only once the interval
