@@ -139,6 +139,7 @@ private slots:
 
     void addAllHarvestsEveryPage();
     void addAllEndsOnVerificationPage();
+    void addAllPassesOverTooDeepPage();
     void stopDuringDelayHarvestsReachedPage();
     void stopWhileReadingPageClicksNoMore_data();
     void stopWhileReadingPageClicksNoMore();
@@ -219,6 +220,21 @@ void TestHarvestFlow::addAllEndsOnVerificationPage()
     QCOMPARE(titles(rig.list), (QStringList{QStringLiteral("文章1"), QStringLiteral("文章2")}));
     QCOMPARE(rig.page.clicks, 1);
     QVERIFY(rig.flags.accessBlocked);
+}
+
+void TestHarvestFlow::addAllPassesOverTooDeepPage()
+{
+    HarvestRig rig;
+    const QString deep = QStringLiteral("<html><body>") + QStringLiteral("<div>").repeated(100000)
+                         + QStringLiteral("<div id='page'><a href='#'>下一页</a></div></body></html>");
+    rig.page.pages = {resultPage(1, 2), deep, resultPage(5, 1, false)};
+    QSignalSpy tooDeep(&rig.harvester, &PageHarvester::pageTooDeep);
+    QSignalSpy finished(&rig.run, &MultiPageHarvest::finished);
+    rig.run.start();
+    QVERIFY(finished.wait(5000));
+    QCOMPARE(titles(rig.list), (QStringList{QStringLiteral("文章1"), QStringLiteral("文章2"), QStringLiteral("文章5")}));
+    QVERIFY(!tooDeep.isEmpty());
+    QVERIFY(!rig.flags.accessBlocked);
 }
 
 void TestHarvestFlow::stopDuringDelayHarvestsReachedPage()

@@ -60,6 +60,8 @@ public:
     // The new copy's bytes show a web page.
     bool holdsPage() const;
     bool pageKeptOut() const { return m_pageKeptOut; }
+    // The errno of the last file operation that failed, 0 when none did.
+    int errorNumber() const { return m_errno; }
 
 private:
     void closeTemp();
@@ -73,4 +75,5 @@ private:
     bool m_reservedByUs = false;
     bool m_committed = false;
     mutable bool m_pageKeptOut = false;
+    int m_errno = 0;
 };

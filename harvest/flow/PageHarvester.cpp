@@ -27,6 +27,8 @@ void PageHarvester::AddThisPage(const QString &保存路径, std::function<void(
             = AddResultPage(self->m_list, markup, address, self->m_portalBase, spaces, 保存路径);
         if (added.accessBlocked)
             self->m_flags.accessBlocked = true;
+        if (added.tooDeep)
+            emit self->pageTooDeep();
         emit self->pageAdded(self->m_list.count());
         if (done)
             done();

@@ -3,7 +3,8 @@
 // markup from the browser pane and adds its results to the analysis list
 // (ParseResultPage and 加入LV1 of the extraction helper). "加入本页到列表"
 // and every step of the add-all run harvest through here. A page that
-// carries the portal's verification notice sets the access-blocked flag.
+// carries the portal's verification notice sets the access-blocked flag; one
+// nested too deep to be read adds nothing and says so (pageTooDeep).
 #include <QObject>
 #include <QString>
 
@@ -39,6 +40,9 @@ public:
 signals:
     // After every AddThisPage, duplicates or not: the count label's number.
     void pageAdded(int itemCount);
+    // The page nests its elements deeper than the parser reads and added
+    // nothing; comes just before its pageAdded.
+    void pageTooDeep();
 
 private:
     AnalysisListModel &m_list;

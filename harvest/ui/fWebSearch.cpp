@@ -16,6 +16,7 @@
 #include "harvest/flow/HandOver.h"
 #include "harvest/flow/HarvestLayout.h"
 #include "harvest/flow/MultiPageHarvest.h"
+#include "harvest/core/MarkupNesting.h"
 #include "harvest/flow/PageHarvester.h"
 #include "harvest/flow/PortalAddress.h"
 #include "harvest/ui/HarvestBrowserPage.h"
@@ -251,6 +252,9 @@ void fWebSearch::wireWork()
     m_harvester->removeSpaces = [this] { return m_removeSpaces->isChecked(); };
     connect(m_harvester, &PageHarvester::pageAdded, this, [this](int count) {
         m_countLabel->setText(QString::number(count));
+    });
+    connect(m_harvester, &PageHarvester::pageTooDeep, this, [this] {
+        m_panel2->setText(QStringLiteral("本页元素嵌套超过 %1 层，无法分析，未加入列表").arg(kMaxElementNesting));
     });
 
     m_addAll->delaySeconds = [this] { return m_combo1->currentIndex(); };
