@@ -11,9 +11,11 @@
 #include "download/scheduler/DownloadScheduler.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
+#include "tests/support/HttpScripts.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/RecordingSoundPlayer.h"
+#include "tests/support/ScriptedServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TinyProxy.h"
 
@@ -65,6 +67,8 @@ private slots:
     void duplicateModes_data();
     void duplicateModes();
     void headerWait();
+    void hostileServers_data();
+    void hostileServers();
     void interruptedReceive_data();
     void interruptedReceive();
     void stateTextsFollowTheRequest();
@@ -441,6 +445,100 @@ void TstInetDownloader::headerWait()
     QCOMPARE(SizeText(row()), QString());
     QCOMPARE(ProgressText(row()), QString());
     QVERIFY(!m_engine->isExecuting());
+}
+
+// Answers the sample portal never gives, on the single connection: an error
+// status is kept only as the web page it shows, an encoded body and an
+// over-large header block are refused, a cut body never takes the document's
+// name nor replaces the file the user has, and no temporary file stays.
+void TstInetDownloader::hostileServers_data()
+{
+    using namespace HttpScripts;
+    QTest::addColumn<QByteArray>("response");
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<bool>("existing");
+    QTest::addColumn<QString>("outcome"); // "new": the answer's body is a file; "old"; "none"
+    QTest::addColumn<QString>("reason");
+
+    const QByteArray pdf = Pdf(20000);
+    const QByteArray denied("access denied");
+    const QByteArray page("<!DOCTYPE html>\n<html><head><title>403</title></head><body>denied</body></html>\n");
+    const QByteArray pdfType("Content-Type: application/pdf\r\n");
+    const QByteArray chunked("Transfer-Encoding: chunked\r\n");
+    const QByteArray cutPdf = pdf.left(12000);
+    QByteArray large;
+    for (int i = 0; i < 40; ++i)
+        large += "X-F" + QByteArray::number(i) + ": " + QByteArray(2000, 'v') + "\r\n";
+
+    for (bool existing : {false, true}) {
+        const char *suffix = existing ? " over an existing file" : "";
+        const QString kept = existing ? QStringLiteral("old") : QStringLiteral("none");
+        const auto row = [suffix](const char *name, const QByteArray &response) -> QTestData & {
+            return QTest::newRow(qPrintable(QString::fromUtf8(name) + QString::fromUtf8(suffix))) << response;
+        };
+        row("403 with a text body", Head("403 Forbidden", "Content-Type: text/plain\r\n" + Length(denied)) + denied)
+            << false << existing << kept << "HTTP status 403";
+        row("500 with a PDF body, no length", Head("500 Internal Server Error", pdfType) + pdf) << false << existing
+                                              << kept << "HTTP status 500";
+        // A web page keeps its own name beside the document.
+        row("403 page", Head("403 Forbidden", "Content-Type: text/html\r\n" + Length(page)) + page) << false
+                        << existing << "new" << "";
+        row("no length, reset inside a PDF", Head("200 OK", pdfType) + cutPdf) << true << existing << kept << "";
+        row("no length, whole PDF", Head("200 OK", pdfType) + pdf) << false << existing << "new" << "";
+        row("chunked, whole PDF", Head("200 OK", pdfType + chunked) + Chunked(pdf)) << false << existing << "new"
+                                  << "";
+        row("chunked, bad size line inside a PDF",
+            Head("200 OK", pdfType + chunked) + "2ee0\r\n" + cutPdf + "\r\nzz\r\n" + pdf.mid(12000) + "\r\n0\r\n\r\n")
+            << false << existing << kept << "";
+        row("chunked, reset inside a chunk", Head("200 OK", pdfType + chunked) + "4e20\r\n" + cutPdf) << true
+                                             << existing << kept << "";
+        row("length above the body", Head("200 OK", pdfType + "Content-Length: 30000\r\n") + pdf) << false
+                                     << existing << kept << "";
+        row("gzip although none was asked for",
+            Head("200 OK", pdfType + "Content-Encoding: gzip\r\n" + Length(pdf)) + pdf) << false << existing << kept
+            << "encoded body (gzip)";
+        row("80 KB of header fields", Head("200 OK", large + Length(pdf)) + pdf) << false << existing << kept
+                                      << "headers over the limit";
+    }
+}
+
+void TstInetDownloader::hostileServers()
+{
+    QFETCH(QByteArray, response);
+    QFETCH(bool, reset);
+    QFETCH(bool, existing);
+    QFETCH(QString, outcome);
+    QFETCH(QString, reason);
+
+    ScriptedServer server(response, reset ? ScriptedServer::End::Reset : ScriptedServer::End::Close);
+    QVERIFY(server.start());
+    QVERIFY(QDir().mkpath(folder()));
+    const QString save = folder() + QStringLiteral("报告.pdf");
+    const QByteArray old("%PDF-1.4 the copy the user already has\n%%EOF\n");
+    if (existing)
+        QVERIFY(WriteFile(save, old));
+    m_session->options().duplicateMode = DuplicateMode::Overwrite;
+    QSignalSpy finished(m_scheduler.get(), &DownloadScheduler::transferEnded);
+    QVERIFY(run(addRow(QString::fromLatin1(server.base() + "doc.pdf")), 30000));
+    const TransferResult result = finished.at(0).at(1).value<TransferResult>();
+    QVERIFY2(result.reason.contains(reason), qPrintable(result.reason));
+    QCOMPARE(result.outcome == TransferOutcome::Complete, outcome == QLatin1String("new"));
+    const QStringList files = FilesUnder(folder());
+    if (outcome == QLatin1String("new")) {
+        const QByteArray body = response.mid(response.indexOf("\r\n\r\n") + 4);
+        const bool isPdf = response.contains("%PDF");
+        const QString name = isPdf ? QStringLiteral("报告.pdf") : QStringLiteral("报告.htm");
+        const QByteArray file = ReadAll(folder() + name);
+        QVERIFY(file.startsWith(isPdf ? "%PDF" : "<!DOCTYPE"));
+        QVERIFY(body.contains(file.right(7)));
+        QVERIFY(files.contains(name));
+        QCOMPARE(files.size(), existing && !isPdf ? 2 : 1);
+    } else if (outcome == QLatin1String("old")) {
+        QCOMPARE(ReadAll(save), old);
+        QCOMPARE(files.size(), 1);
+    } else {
+        QCOMPARE(files, QStringList());
+    }
 }
 
 void TstInetDownloader::interruptedReceive_data()

@@ -4,6 +4,7 @@
 #include "download/engines/SlotDownloader.h"
 #include "platform/Clock.h"
 #include "tests/support/FileFaults.h"
+#include "tests/support/HttpScripts.h"
 #include "tests/support/ManualClock.h"
 #include "tests/support/PortalProcess.h"
 #include "tests/support/ScriptedServer.h"
@@ -431,30 +432,7 @@ void TstSlotDownloader::sixSlotsAtOnce()
     }
 }
 
-namespace {
-
-// A whole PDF of about n bytes, with its end marker.
-QByteArray Pdf(int n)
-{
-    return "%PDF-1.4\n" + QByteArray(n, 'x') + "\n%%EOF\n";
-}
-
-QByteArray Head(const QByteArray &status, const QByteArray &fields)
-{
-    return "HTTP/1.1 " + status + "\r\nConnection: close\r\n" + fields + "\r\n";
-}
-
-QByteArray Length(const QByteArray &body)
-{
-    return "Content-Length: " + QByteArray::number(body.size()) + "\r\n";
-}
-
-QByteArray Chunked(const QByteArray &body)
-{
-    return QByteArray::number(body.size(), 16) + "\r\n" + body + "\r\n0\r\n\r\n";
-}
-
-} // namespace
+using namespace HttpScripts;
 
 // Answers the sample portal never gives. Each ends as the row's rules say,
 // and whatever comes, nothing but a whole document (or, on a new name, the

@@ -2,6 +2,7 @@
 
 #include "common/TextCodec.h"
 #include "download/engines/EngineRequest.h"
+#include "download/engines/ResponseChecks.h"
 #include "download/engines/ResponseHeaders.h"
 #include "download/engines/TransferFile.h"
 #include "platform/Clock.h"
@@ -228,6 +229,12 @@ void InetDownloader::onHeaders()
     }
     m_responseCode = status;
     m_responseText = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
+    const QString refused = RefusedResponse(reply);
+    if (!refused.isEmpty()) {
+        abortReply();
+        finish(TransferOutcome::Failed, refused);
+        return;
+    }
     const ResponseHeaderVerdict verdict = AnalyseResponseHeaders(HeaderBlock(reply), status, m_request.maxFileSizeMB);
     m_announced = verdict.announced;
     if (verdict.tooBig) {
@@ -351,6 +358,16 @@ void InetDownloader::onReceiveFinished()
                           : QStringLiteral("the body ended short (%1 of %2 bytes)").arg(length).arg(m_announced));
         return;
     }
+    // A PDF without its end marker is cut short, whatever the transfer said;
+    // an error status is saved only as the web page it shows.
+    if (JudgeBodyEnd(*m_reply, length) != BodyEnd::Announced && PdfEndMissing(m_file->temporaryPath())) {
+        endStalled(TransferOutcome::Failed, QStringLiteral("the body ended short"));
+        return;
+    }
+    if (!SuccessStatus(*m_reply) && !m_file->holdsPage()) {
+        endStalled(TransferOutcome::Failed, HttpStatusReason(HttpStatus(*m_reply)));
+        return;
+    }
     abortReply();
     // A page sent with a type that names the document (a lying server) never
     // takes the place of the document the user has.
@@ -386,6 +403,13 @@ void InetDownloader::startWholeFetch()
     m_lastLength = 0;
     m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(m_request.referrer, m_address));
     wireStates(m_reply);
+    connect(m_reply, &QNetworkReply::metaDataChanged, this, [this] {
+        if (m_phase != Phase::Fetching || !m_reply)
+            return;
+        const QString refused = RefusedResponse(*m_reply);
+        if (!refused.isEmpty())
+            endStalled(TransferOutcome::Failed, refused);
+    });
     connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onFetchData);
     connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onFetchFinished);
     setState(InetState::Resolving);
@@ -422,13 +446,20 @@ void InetDownloader::onFetchFinished()
     const qint64 length = m_file->size();
     const qint64 announced = AnnouncedLength(*m_reply);
     const bool broken = TransportFailed(*m_reply);
-    const bool whole = written && (announced >= 0 ? length >= announced : !broken);
-    const QString transportReason = broken ? NetworkFailureReason(*m_reply) : QString();
+    const bool pdfCut = written && JudgeBodyEnd(*m_reply, length) != BodyEnd::Announced
+        && PdfEndMissing(m_file->temporaryPath());
+    const bool whole = written && !pdfCut && (announced >= 0 ? length >= announced : !broken);
+    const QString transportReason = broken ? NetworkFailureReason(*m_reply)
+        : pdfCut                           ? QStringLiteral("the body ended short")
+                                           : QString();
+    const int status = HttpStatus(*m_reply);
+    const bool errorStatus = !SuccessStatus(*m_reply);
     abortReply();
     TransferResult result;
     result.wholeResponse = true;
     result.bytes = length;
-    if (whole && length >= 2 && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
+    const bool statusRefused = whole && errorStatus && !m_file->holdsPage();
+    if (whole && length >= 2 && !statusRefused && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
         result.outcome = TransferOutcome::Complete;
     } else {
         result.outcome = m_file->pageKeptOut() ? TransferOutcome::PageKeptOut : TransferOutcome::NothingFetched;
@@ -440,6 +471,8 @@ void InetDownloader::onFetchFinished()
                 : QStringLiteral("the body ended short (%1 of %2 bytes)").arg(length).arg(announced);
         else if (length < 2)
             result.reason = QStringLiteral("no body came");
+        else if (statusRefused)
+            result.reason = HttpStatusReason(status);
         else
             result.reason = QStringLiteral("a web page came instead of the document");
         m_file->discard();
