@@ -109,6 +109,16 @@ void TestResultPage::parse_data()
                     .arg(ok))
         << true << QStringList() << false;
 
+    // Deeply nested link text is read without exhausting the call stack,
+    // shown or hidden (a hidden link gives its plain text content).
+    const QString deep = QStringLiteral("<span>").repeated(100000) + QStringLiteral("全文下载")
+        + QStringLiteral("</span>").repeated(100000);
+    QTest::newRow("link text under 100 000 nested elements")
+        << page(block(ok, deep)) << true << QStringList{QStringLiteral("题|") + u1} << false;
+    QTest::newRow("hidden link text under 100 000 nested elements")
+        << page(QStringLiteral("<div class='julei-list'><a hidden onclick='%1'>%2</a></div>").arg(ok, deep)) << true
+        << QStringList{QStringLiteral("题|") + u1} << false;
+
     // A scripting browser holds noscript content as text: a link there is
     // no element of the block, and the block's real link decides.
     QTest::newRow("full-text link inside noscript is not an element")
