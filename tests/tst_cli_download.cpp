@@ -72,6 +72,8 @@ private slots:
     void failedRowsExitOne();
     void tooBigRowsExitOne_data();
     void tooBigRowsExitOne();
+    void folderOdditiesFailRows_data();
+    void folderOdditiesFailRows();
     void proxyCarriesMethodOne();
     void badInputExitsTwo_data();
     void badInputExitsTwo();
@@ -186,6 +188,34 @@ void TestCliDownload::tooBigRowsExitOne()
     QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("无长度.pdf"))));
 }
 
+void TestCliDownload::folderOdditiesFailRows_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("slots") << QStringLiteral("2");
+    QTest::newRow("single connection") << QStringLiteral("1");
+}
+
+// A folder that cannot be made as named fails its row with the folder it
+// asked for: no shorter cut of a long name, no falling back to --folder.
+void TestCliDownload::folderOdditiesFailRows()
+{
+    QFETCH(QString, method);
+    QTemporaryDir dir;
+    const QByteArray list = doc(QStringLiteral("kind=pdf&size=1000")) + "\t好\tpdf\n"
+        + doc(QStringLiteral("kind=pdf&size=1001")) + "\t长\tpdf\t" + QByteArray(300, 'x') + "\n"
+        + doc(QStringLiteral("kind=pdf&size=1002")) + "\t点\tpdf\t...\n";
+    const Run run = runCli({QStringLiteral("--folder"), dir.path(), QStringLiteral("--method"), method}, list);
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.rows.size(), 3);
+    QVERIFY(run.rows.at(0).endsWith(QStringLiteral("\tDone")));
+    const QString base = dir.path() + u'/';
+    QVERIFY2(run.rows.at(1).endsWith(u'\t' + base + QString(300, u'x') + QStringLiteral("/\tFailed")),
+             qPrintable(run.rows.at(1)));
+    QVERIFY2(run.rows.at(2).endsWith(u'\t' + base + QStringLiteral(".../\tFailed")), qPrintable(run.rows.at(2)));
+    QVERIFY2(run.errors.contains(QStringLiteral("文件夹名称有误！不能创建文件夹！")), qPrintable(run.errors));
+    QCOMPARE(filesBelow(dir.path()), QStringList{dir.filePath(QStringLiteral("好.pdf"))});
+}
+
 void TestCliDownload::proxyCarriesMethodOne()
 {
     TinyProxy proxy;
@@ -210,10 +240,16 @@ void TestCliDownload::badInputExitsTwo_data()
     QTest::newRow("not http") << none << QByteArray("# ok\nftp://127.0.0.1/x\n") << QStringLiteral("line 2");
     QTest::newRow("six fields") << none << QByteArray("http://h/x\ta\tpdf\t\t\textra\n") << QStringLiteral("line 1");
     QTest::newRow("type leaving the folder") << none << QByteArray("http://h/x\ta\t../../x\n") << QStringLiteral("type");
+    QTest::newRow("a relative folder climbing out") << none << QByteArray("http://h/x\ta\tpdf\tsub/../../escape\n")
+                                                    << QStringLiteral("line 1: the folder \"sub/../../escape\"");
     QTest::newRow("four alternatives") << none << QByteArray("http://h/1|http://h/2|http://h/3|http://h/4\n")
                                        << QStringLiteral("alternatives");
     QTest::newRow("UTF-16 list") << none << QByteArray("\xFF\xFEh\0t\0t\0p\0:\0", 12)
                                  << QStringLiteral("- line 1: the list is UTF-16");
+    QTest::newRow("UTF-16 list without a mark") << none << QByteArray("h\0t\0t\0p\0:\0/\0/\0h\0\n\0", 20)
+                                                << QStringLiteral("- line 1: UTF-16 text");
+    QTest::newRow("a 10 MB line") << none << QByteArray("http://h/") + QByteArray(10 * 1024 * 1024, 'a') + "\n"
+                                  << QStringLiteral("- line 1: 10485769 bytes long");
     QTest::newRow("bytes neither UTF-8 nor GB18030")
         << none << QByteArray("http://h/1\n\nhttp://h/2\t\xFF\n") << QStringLiteral("- line 3: bytes that are neither");
     QTest::newRow("threads 7") << QStringList{QStringLiteral("--threads"), QStringLiteral("7")} << good

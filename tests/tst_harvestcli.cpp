@@ -176,6 +176,9 @@ void TestHarvestCli::savedPage_data()
                                              << none << QString() << 2;
     QTest::newRow("a file over 32 MB") << QByteArray(32 * 1024 * 1024 + 1, ' ') << QStringList{base} << none
                                        << QString() << 1;
+    QTest::newRow("100 000 nested elements, told before the portal question")
+        << resultPage(QStringLiteral("utf-8"), blocks + QStringLiteral("<div>").repeated(100000)).toUtf8()
+        << QStringList() << none << QString() << 1;
     QTest::newRow("unknown option") << QByteArray() << QStringList{base, QStringLiteral("--fast")} << none << QString()
                                     << 2;
     QTest::newRow("--base that is not http")
@@ -304,6 +307,14 @@ void TestHarvestCli::transferFaultsExitOne_data()
         << QString()
         << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: 5000\r\n\r\n<html><body><ul>")
         << true << noOptions << QStringLiteral("cannot fetch");
+    {
+        const QByteArray deep = QByteArray("<html><body><ul id='ul_articlelist'>") + QByteArray("<div>").repeated(100000);
+        QTest::newRow("100 000 nested elements")
+            << QString()
+            << "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nContent-Length: " + QByteArray::number(deep.size())
+                   + "\r\n\r\n" + deep
+            << false << noOptions << QStringLiteral("more than 512 levels deep");
+    }
     QTest::newRow("an address of 100 000 characters is quoted short")
         << QStringLiteral("file?status=500&x=") + QString(100000, u'x') << QByteArray() << false << noOptions
         << QStringLiteral("…(100");

@@ -61,6 +61,8 @@ private slots:
     void listModel();
     void pageBytes_data();
     void pageBytes();
+    void nesting_data();
+    void nesting();
 };
 
 void TestResultPage::parse_data()
@@ -320,6 +322,66 @@ void TestResultPage::pageBytes()
     QFETCH(QByteArray, transport);
     QFETCH(QString, expected);
     QCOMPARE(DecodePageBytes(bytes, transport), expected);
+}
+
+// Pages that nest deeper than the parser can take in linear time are
+// refused whole; loose but ordinary markup, however long, is read.
+void TestResultPage::nesting_data()
+{
+    QTest::addColumn<QString>("markup");
+    QTest::addColumn<bool>("tooDeep");
+    QTest::addColumn<int>("results");
+
+    const auto times = [](const char *piece, int n) { return QString::fromLatin1(piece).repeated(n); };
+    const QString one = zh(QStringLiteral("一"));
+    const auto withOne = [&](const QString &rest) { return page(one + rest); };
+
+    QTest::newRow("100 000 nested divs") << withOne(times("<div>", 100000)) << true << 0;
+    QTest::newRow("nested divs with \"/>\", which HTML does not close")
+        << withOne(times("<div/>", 100000)) << true << 0;
+    QTest::newRow("end tags of elements never opened") << withOne(times("<div></x>", 100000)) << true << 0;
+    QTest::newRow("an end tag the parser ignores behind a block")
+        << withOne(times("<span><div></span>", 100000)) << true << 0;
+    QTest::newRow("a formatting end tag across a block") << withOne(times("<b><div></b>", 100000)) << true << 0;
+    QTest::newRow("out of svg, then \"/>\"") << withOne("<svg><p>" + times("<x/>", 100000)) << true << 0;
+    QTest::newRow("HTML inside an svg title") << withOne("<svg><title>" + times("<div>", 100000)) << true << 0;
+    QTest::newRow("end tags of cells where no cell is open")
+        << withOne("<table>" + times("<div></td></tr>", 100000)) << true << 0;
+    QTest::newRow("one level over the limit") << withOne(times("<div>", 512)) << true << 0;
+    QTest::newRow("nested up to the limit") << times("<div>", 500) + page(one) << false << 1;
+
+    QString blocks;
+    for (int i = 0; i < 10000; ++i)
+        blocks += zh(QStringLiteral("题%1").arg(i), QStringLiteral("download?id=%1").arg(i));
+    QTest::newRow("10 000 result blocks") << page(blocks) << false << 10000;
+    QTest::newRow("unclosed p, li, dd, option and cells")
+        << withOne("<ul>" + times("<li><p>x", 5000) + "</ul><dl>" + times("<dt>a<dd>b", 5000) + "</dl><select>"
+                   + times("<option>o", 5000) + "</select><table>" + times("<tr><td>a<td>b", 5000) + "</table>")
+        << false << 1;
+    QTest::newRow("unclosed links and spans") << withOne(times("<a href='#'>x", 5000) + times("<div><span>x</div>", 5000)
+                                                         + "<table>" + times("<tr><td><span>x</td>", 5000) + "</table>")
+                                              << false << 1;
+    QTest::newRow("svg shapes closed by \"/>\"") << withOne("<svg>" + times("<path d='M0 0'/>", 5000) + "</svg>")
+                                                << false << 1;
+    QTest::newRow("tags inside scripts, styles, comments and attributes")
+        << withOne("<script>" + times("<div>", 5000) + "</script><style>" + times("<div>", 5000) + "</style><!--"
+                   + times("<div>", 5000) + "--><i title='" + times("<div>", 5000) + "'></i>")
+        << false << 1;
+}
+
+void TestResultPage::nesting()
+{
+    QFETCH(QString, markup);
+    QFETCH(bool, tooDeep);
+    QFETCH(int, results);
+
+    const ResultPage parsed = ParseResultPage(markup, kPage, kBase, true);
+    QCOMPARE(parsed.tooDeep, tooDeep);
+    QCOMPARE(parsed.items.size(), results);
+    AnalysisListModel list;
+    const ResultPageAdded added = AddResultPage(list, markup, kPage, kBase, true, QString());
+    QCOMPARE(added.tooDeep, tooDeep);
+    QCOMPARE(list.count(), results);
 }
 
 QTEST_GUILESS_MAIN(TestResultPage)

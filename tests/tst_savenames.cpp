@@ -41,6 +41,8 @@ private slots:
     void createFolderPath();
     void createFolderPathRefuses();
     void rowFolderReportsLaterAndOnce();
+    void rowFolderOddities_data();
+    void rowFolderOddities();
     void nameFromUrl_data();
     void nameFromUrl();
     void renameSavePath();
@@ -358,6 +360,47 @@ void TestSaveNames::rowFolderReportsLaterAndOnce()
     // A later failure is told again.
     QCOMPARE(CreateRowFolder(bad), QString());
     QTRY_COMPARE(dialogs.messages().size(), 2);
+}
+
+// A row's folder is made as named or the row fails: never a shorter cut of
+// its name, never its parent, never outside it, and the row keeps showing
+// the folder it asked for.
+void TestSaveNames::rowFolderOddities_data()
+{
+    QTest::addColumn<QString>("folder"); // below the test root
+    QTest::addColumn<bool>("made");
+    QTest::newRow("a 255-byte component") << QString(255, u'x') + u'/' << true;
+    QTest::newRow("85 CJK characters, 255 bytes") << QString(85, QChar(0x8BBA)) + u'/' << true;
+    QTest::newRow("a 300-byte component") << u8("下载/") + QString(300, u'x') + u'/' << false;
+    QTest::newRow("86 CJK characters, 258 bytes") << QString(86, QChar(0x8BBA)) + u'/' << false;
+    QTest::newRow("three dots") << u8("下载/.../") << false;
+    QTest::newRow("climbing out with ..") << u8("下载/../../escape/") << false;
+}
+
+void TestSaveNames::rowFolderOddities()
+{
+    QFETCH(QString, folder);
+    QFETCH(bool, made);
+    ScriptedDialogs dialogs;
+    const QString path = m_root + folder;
+    QCOMPARE(CreateRowFolder(path), made ? QDir::cleanPath(path) : QString());
+    QCOMPARE(QFileInfo(path).isDir(), made);
+    if (made)
+        return;
+    QTRY_COMPARE(dialogs.messages(), QStringList{kBadFolder});
+
+    DownloadListModel list;
+    list.addRow(u8("http://h/a"), u8("甲"), u8("pdf"), path, QString());
+    list.addRow(u8("http://h/b"), u8("乙"), u8("pdf"), path, QString());
+    QVERIFY(!PrepareSlotRow(list, 0));
+    QCOMPARE(list.at(0).folder, path);
+    QCOMPARE(PlanSingleConnectionSavePath(list, 1, u8("pdf"), DuplicateMode::Rename), QString());
+    QCOMPARE(list.at(1).folder, path);
+    // Nothing was made beside it: not the cut name, not the parent's files.
+    const QString cut = m_root + u8("下载/") + QString(kSanitizedNameMaxBytes, u'x');
+    QVERIFY(!QFileInfo::exists(cut));
+    QVERIFY(!QFileInfo::exists(m_root + u8("escape")));
+    QVERIFY(!QFileInfo::exists(QDir::cleanPath(m_root + u8("..")) + u8("/escape")));
 }
 
 QTEST_GUILESS_MAIN(TestSaveNames)

@@ -1,6 +1,7 @@
 #include "app/cli/DownloadListInput.h"
 
 #include "app/cli/CliSupport.h"
+#include "common/TextCodec.h"
 #include "download/core/DownloadRow.h"
 #include "download/core/SaveNames.h"
 
@@ -12,6 +13,16 @@
 #include <unistd.h>
 
 namespace {
+
+// A relative folder lies inside --folder: one that climbs out with ".." is
+// refused before anything is fetched.
+bool climbsOut(const QString &folder)
+{
+    if (folder.startsWith(u'/'))
+        return false;
+    const QStringList parts = folder.split(u'/');
+    return parts.contains(QStringLiteral(".."));
+}
 
 void fillFromJob(const DownloadJob &job, ListLine &line)
 {
@@ -39,15 +50,25 @@ bool readDownloadList(const DownloadJob &job, std::vector<NumberedListLine> &ent
         opened = file.open(QIODevice::ReadOnly);
     }
     if (!opened) {
-        error = QStringLiteral("cannot read the list \"%1\": %2").arg(job.listPath, file.errorString());
+        error = QStringLiteral("cannot read the list \"%1\": %2").arg(QuotedExcerpt(job.listPath), file.errorString());
         return false;
     }
+    const QString listName = QuotedExcerpt(job.listPath);
     ListFileFault fault;
     if (!ParseListFile(file.readAll(), entries, fault)) {
-        error = QStringLiteral("%1 line %2: %3").arg(job.listPath).arg(fault.line).arg(fault.message);
+        error = QStringLiteral("%1 line %2: %3").arg(listName).arg(fault.line).arg(fault.message);
         return false;
     }
-    for (NumberedListLine &entry : entries)
+    for (NumberedListLine &entry : entries) {
+        if (climbsOut(entry.line.folder)) {
+            error = QStringLiteral("%1 line %2: the folder \"%3\" leaves --folder with \"..\"; a relative folder "
+                                   "lies inside it")
+                        .arg(listName)
+                        .arg(entry.number)
+                        .arg(QuotedExcerpt(entry.line.folder));
+            return false;
+        }
         fillFromJob(job, entry.line);
+    }
     return true;
 }

@@ -6,6 +6,7 @@
 #include "common/TextCodec.h"
 #include "download/core/ListLine.h"
 #include "harvest/core/AnalysisListModel.h"
+#include "harvest/core/MarkupNesting.h"
 #include "harvest/core/PageSource.h"
 #include "harvest/core/ResultPageParser.h"
 #include "harvest/flow/HandOver.h"
@@ -61,7 +62,15 @@ QString portalBaseFor(const QUrl &page)
     return root;
 }
 
-int printPage(const HarvestJob &job, const QString &markup, const QString &pageAddress)
+QString tooDeepMessage(const QString &what)
+{
+    return QStringLiteral("%1 nests its elements more than %2 levels deep, more than a result page can; "
+                          "nothing harvested")
+        .arg(what)
+        .arg(kMaxElementNesting);
+}
+
+int printPage(const HarvestJob &job, const QString &markup, const QString &pageAddress, const QString &what)
 {
     AnalysisListModel list;
     const ResultPageAdded added = AddResultPage(list, markup, job.ref.isEmpty() ? pageAddress : job.ref, job.base,
@@ -70,6 +79,10 @@ int printPage(const HarvestJob &job, const QString &markup, const QString &pageA
         err(QStringLiteral("the portal shows its verification page (\"%1\"); nothing harvested")
                 .arg(AccessBlockedNotice()));
         return ExitBlocked;
+    }
+    if (added.tooDeep) {
+        err(tooDeepMessage(what));
+        return ExitNoPage;
     }
     QByteArray out;
     for (int i = 0; i < list.count(); ++i) {
@@ -106,6 +119,11 @@ int harvestFile(HarvestJob job, const QString &path)
         return ExitNoPage;
     }
     const QString markup = DecodePageBytes(bytes);
+    // Before the page is asked where it came from: that question parses it.
+    if (NestsDeeperThan(markup.toUtf8(), kMaxElementNesting)) {
+        err(tooDeepMessage(excerpt(path)));
+        return ExitNoPage;
+    }
     const QUrl savedFrom = SavedPageAddress(markup);
     if (job.base.isEmpty()) {
         job.base = portalBaseFor(savedFrom);
@@ -118,7 +136,8 @@ int harvestFile(HarvestJob job, const QString &path)
     }
     // The referrer a saved page stands for is the address it was saved
     // from; its own file:// address would tell the portal the user's folders.
-    return printPage(job, markup, savedFrom.isValid() ? savedFrom.toString(QUrl::FullyEncoded) : QString());
+    return printPage(job, markup, savedFrom.isValid() ? savedFrom.toString(QUrl::FullyEncoded) : QString(),
+                     excerpt(path));
 }
 
 // A failure of the transfer itself (connection, time-out, redirect), as
@@ -211,7 +230,8 @@ int harvestUrl(HarvestJob job, const QUrl &address)
             if (markup.contains(AccessBlockedNotice())) {
                 if (job.base.isEmpty())
                     job.base = portalBaseFor(finalAddress);
-                QCoreApplication::exit(printPage(job, markup, finalAddress.toString(QUrl::FullyEncoded)));
+                QCoreApplication::exit(
+                    printPage(job, markup, finalAddress.toString(QUrl::FullyEncoded), addressText(finalAddress)));
                 return;
             }
             err(QStringLiteral("%1 answered HTTP %2").arg(addressText(finalAddress)).arg(http));
@@ -228,7 +248,8 @@ int harvestUrl(HarvestJob job, const QUrl &address)
             *body, CharsetFromContentType(reply->header(QNetworkRequest::ContentTypeHeader).toByteArray()));
         if (job.base.isEmpty())
             job.base = portalBaseFor(finalAddress);
-        QCoreApplication::exit(printPage(job, markup, finalAddress.toString(QUrl::FullyEncoded)));
+        QCoreApplication::exit(
+                    printPage(job, markup, finalAddress.toString(QUrl::FullyEncoded), addressText(finalAddress)));
     });
     const int status = QCoreApplication::exec();
     // Ends the transfer and its network thread before the program ends, so

@@ -48,13 +48,14 @@ const char kHarvestHelp[] =
     "(UTF-8 when none; gbk/gb2312/gb18030 as GB18030); a page declared UTF-8\n"
     "whose bytes are not UTF-8 is read as GB18030. A fetched page also honours\n"
     "the charset of its Content-Type. A page, read or fetched, may hold at most\n"
-    "32 MB; a bigger one is refused (exit 1).\n"
+    "32 MB; a bigger one is refused (exit 1), and so is a page that nests its\n"
+    "elements more than 512 levels deep (a result page nests a few dozen).\n"
     "\n"
     "Exit status: 0 done (also when the page holds no results), 1 the page\n"
     "could not be read or fetched whole (a transfer error, a time-out, a\n"
-    "redirect refused or not followed, a page over 32 MB, an HTTP error), with\n"
-    "the reason on standard error, 2 bad options, 3 the page is the portal's\n"
-    "verification page (nothing is printed).\n";
+    "redirect refused or not followed, a page over 32 MB or nested too deep,\n"
+    "an HTTP error), with the reason on standard error, 2 bad options, 3 the\n"
+    "page is the portal's verification page (nothing is printed).\n";
 
 HarvestParse parseHarvestJob(const QStringList &args, HarvestJob &job, QString &error)
 {

@@ -13,6 +13,18 @@
 namespace {
 
 constexpr int kFieldCount = 5;
+// The longest line a list may hold, in bytes: far above any row (a document
+// address, a title, a folder and a referrer), far below what would strain
+// the rows, the requests and the messages.
+constexpr qsizetype kMaxLineBytes = 64 * 1024;
+
+// A line whose NUL bytes are a large share of it: text in UTF-16, where every
+// ASCII letter comes with a zero byte.
+bool looksUtf16(const QByteArray &line)
+{
+    const qsizetype zeros = line.count('\0');
+    return zeros * 4 >= line.size() && zeros * 4 <= line.size() * 3;
+}
 
 bool isHexDigit(QChar c)
 {
@@ -69,9 +81,15 @@ bool decodeListLines(const QByteArray &bytes, QStringList &texts, ListFileFault 
     int firstNotUtf8 = 0;
     for (int i = 0; i < lines.size(); ++i) {
         const QByteArray &line = lines.at(i);
+        if (line.size() > kMaxLineBytes) {
+            fault = {i + 1, QStringLiteral("%1 bytes long; a row has at most %2").arg(line.size()).arg(kMaxLineBytes)};
+            return false;
+        }
         if (line.contains('\0')) {
-            fault = {i + 1, QStringLiteral("a NUL byte; a list is UTF-8 or GB18030 text (a UTF-16 list has them: "
-                                           "save it as UTF-8)")};
+            fault = {i + 1, looksUtf16(line)
+                                ? QStringLiteral("UTF-16 text (a NUL byte beside every letter); save the list as "
+                                                 "UTF-8 or GB18030")
+                                : QStringLiteral("a NUL byte; a list is UTF-8 or GB18030 text")};
             return false;
         }
         const bool utf8 = validIn(Utf8SequenceLength, line);

@@ -49,7 +49,8 @@ struct ListFileFault
 
 // Reads every row line of a list file into `lines`. False at the first faulty
 // line, described in `fault`: also for a UTF-16 list, a NUL byte, bytes that
-// are neither UTF-8 nor GB18030, and a list mixing the two encodings.
+// are neither UTF-8 nor GB18030, a list mixing the two encodings, and a line
+// longer than 64 KB.
 bool ParseListFile(const QByteArray &bytes, std::vector<NumberedListLine> &lines, ListFileFault &fault);
 
 // One document address as a list line writes it: percent-encoded as a

@@ -87,7 +87,10 @@ bool makeFolder(const QString &path)
 
 } // namespace
 
-QString SanitizeFileName(const QString &text)
+namespace {
+// SanitizeFileName up to its cut to 400 GB18030 bytes, without the shorter
+// UTF-8 cut that leaves a file name room for a number and an extension.
+QString cleanName(const QString &text)
 {
     static const QString removed = QStringLiteral("\\/:*?\"<>|\r\n");
     QString t;
@@ -112,8 +115,13 @@ QString SanitizeFileName(const QString &text)
         out += c;
     }
     out = ReplaceUnpairedSurrogates(out);
-    out = LeftBytesAnsi(out, 200);
-    return LeftBytesUtf8(out, kSanitizedNameMaxBytes);
+    return LeftBytesAnsi(out, 200);
+}
+} // namespace
+
+QString SanitizeFileName(const QString &text)
+{
+    return LeftBytesUtf8(cleanName(text), kSanitizedNameMaxBytes);
 }
 
 namespace {
@@ -147,8 +155,10 @@ QString makeFolderPath(const QString &folderPath, bool &malformed)
     for (qsizetype k = from; k < parts.size(); ++k) {
         if (parts.at(k).isEmpty())
             break;
-        QString part = SanitizeFileName(parts.at(k));
-        if (part.isEmpty()) {
+        // A component longer than a folder name can be is malformed too:
+        // cut to fit, it would name another folder.
+        QString part = cleanName(parts.at(k));
+        if (part.isEmpty() || Utf8Length(part) > kFileNameMaxBytes) {
             malformed = true;
             break;
         }

@@ -20,10 +20,13 @@ inline constexpr int kFileNameMaxBytes = 255;
 // UTF-8 bytes (whole characters). Unpaired surrogates become U+FFFD.
 QString SanitizeFileName(const QString &text);
 
-// Creates every missing folder of the path (each component cleaned with
-// SanitizeFileName) and answers it without a trailing "/" ("/" for the root),
+// Creates every missing folder of the path (each component cleaned as
+// SanitizeFileName cleans a name, but never cut to kSanitizedNameMaxBytes)
+// and answers it without a trailing "/" ("/" for the root),
 // or an empty text when it cannot be made to exist. A malformed component
-// shows "文件夹名称有误！不能创建文件夹！"; malformed, when given, then
+// (empty once cleaned, as ".." or "...", or longer than kFileNameMaxBytes, which
+// a shorter cut would turn into another folder) shows
+// "文件夹名称有误！不能创建文件夹！"; malformed, when given, then
 // receives true (the answer is the part before that component), else false.
 QString CreateFolderPath(const QString &folderPath, bool *malformed = nullptr);
 

@@ -59,7 +59,9 @@ QString PlanSingleConnectionSavePath(DownloadListModel &list, int row, const QSt
     const bool folderMade = !folder.isEmpty();
     list.modify(row, [&](DownloadRow &r) {
         r.name = SanitizeFileName(r.name);
-        r.folder = WithTrailingSlash(folder);
+        // A folder that could not be made keeps the text the row asked for.
+        if (folderMade)
+            r.folder = WithTrailingSlash(folder);
         if (!extension.isEmpty())
             r.type = extension;
         if (mode == DuplicateMode::Rename) {

@@ -1,6 +1,7 @@
 #include "harvest/core/HtmlDocument.h"
 
 #include "common/TextCodec.h"
+#include "harvest/core/MarkupNesting.h"
 
 #include <QByteArray>
 #include <QRegularExpression>
@@ -298,16 +299,35 @@ void appendTextContent(const GumboNode *node, QString &text)
 }
 } // namespace
 
+namespace {
+// The parser's options: parse errors are not recorded. Each record holds a
+// copy of the open elements, which makes a page of many errors cost memory
+// with the square of its depth, and nothing here reads them.
+const GumboOptions &parseOptions()
+{
+    static const GumboOptions options = [] {
+        GumboOptions o = kGumboDefaultOptions;
+        o.max_errors = 0;
+        return o;
+    }();
+    return options;
+}
+} // namespace
+
 HtmlDocument::HtmlDocument(const QString &markup)
 {
     const QByteArray utf8 = markup.toUtf8();
-    m_output = gumbo_parse_with_options(&kGumboDefaultOptions, utf8.constData(), size_t(utf8.size()));
+    if (NestsDeeperThan(utf8, kMaxElementNesting)) {
+        m_tooDeep = true;
+        return;
+    }
+    m_output = gumbo_parse_with_options(&parseOptions(), utf8.constData(), size_t(utf8.size()));
 }
 
 HtmlDocument::~HtmlDocument()
 {
     if (m_output)
-        gumbo_destroy_output(&kGumboDefaultOptions, m_output);
+        gumbo_destroy_output(&parseOptions(), m_output);
 }
 
 const GumboNode *HtmlDocument::root() const

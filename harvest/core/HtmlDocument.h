@@ -4,6 +4,9 @@
 // class, an element's inner text and attributes. Result-page extraction and
 // the command-line harvester use it on markup taken from the live page or
 // from a saved file. Nodes belong to the document and die with it.
+// A page that nests its elements deeper than kMaxElementNesting is not
+// parsed at all (the parser's time grows with the square of the depth): the
+// document is empty then and says so.
 #include <QString>
 #include <QVector>
 
@@ -17,13 +20,17 @@ public:
     HtmlDocument(const HtmlDocument &) = delete;
     HtmlDocument &operator=(const HtmlDocument &) = delete;
 
-    // The document's root element (html), never null for a parsed document.
+    // The document's root element (html), never null for a parsed document;
+    // null for a page refused as too deep.
     const GumboNode *root() const;
+    // The page nests deeper than kMaxElementNesting and was not parsed.
+    bool tooDeep() const { return m_tooDeep; }
     // The first element in document order whose id attribute is exactly id.
     const GumboNode *elementById(const QString &id) const;
 
 private:
     GumboOutput *m_output = nullptr;
+    bool m_tooDeep = false;
 };
 
 // The element's name in lower case ("a", "div", or a custom element's name);

@@ -87,6 +87,7 @@ ResultPage ParseResultPage(const QString &markup, const QString &pageAddress, co
         return page;
     }
     const HtmlDocument document(markup);
+    page.tooDeep = document.tooDeep();
     const GumboNode *articleList = document.elementById(QStringLiteral("ul_articlelist"));
     if (!articleList)
         return page;
@@ -119,5 +120,5 @@ ResultPageAdded AddResultPage(AnalysisListModel &list, const QString &markup, co
     const ResultPage page = ParseResultPage(markup, pageAddress, portalBase, removeSpaces);
     for (const AnalysisItem &item : page.items)
         list.加入LV1(item.title, item.url, item.ref, item.stype, 保存路径, item.网站类型);
-    return ResultPageAdded{int(page.items.size()), page.accessBlocked};
+    return ResultPageAdded{int(page.items.size()), page.accessBlocked, page.tooDeep};
 }

@@ -22,6 +22,7 @@ struct ResultPage
     // decides what a duplicate means.
     QVector<AnalysisItem> items;
     bool accessBlocked = false; // the verification notice is on the page; no items then
+    bool tooDeep = false;       // the page nests deeper than kMaxElementNesting; no items then
 };
 
 // Extracts the results of one page. portalBase is the portal's root address
@@ -35,6 +36,7 @@ struct ResultPageAdded
 {
     int handed = 0;             // items offered to 加入LV1, duplicates included
     bool accessBlocked = false; // as ResultPage::accessBlocked
+    bool tooDeep = false;       // as ResultPage::tooDeep
 };
 
 // ParseResultPage, then 加入LV1 for every item with the given save folder:
