@@ -4,13 +4,14 @@
 //
 //   bench_download --method 1|2 --out DIR [--parallel N] [--max-mb MB] URL
 //
-// Method 1 fetches URL once through InetDownloader; method 2 starts N slots
+// Method 1 fetches URL once through InetDownloader, driven by the scheduler
+// that writes its row as the window's does; method 2 starts N slots
 // (SlotDownloader) on URL at the same moment. One line on stdout:
 //   method=2 files=6 bytes=402653184 seconds=1.234 mbps=311.2 peak_rss_kb=23456 ok=1
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSession.h"
-#include "download/engines/InetDownloader.h"
 #include "download/engines/SlotDownloader.h"
+#include "download/scheduler/DownloadScheduler.h"
 
 #include <QCoreApplication>
 #include <QCommandLineParser>
@@ -68,21 +69,22 @@ int main(int argc, char **argv)
     int pending = 0;
     bool ok = true;
     QStringList files;
-    std::unique_ptr<InetDownloader> inet;
+    std::unique_ptr<DownloadScheduler> scheduler;
     std::vector<std::unique_ptr<SlotDownloader>> engines;
 
     timer.start();
     if (method == 1) {
         list.addRow(url, QStringLiteral("bench"), QStringLiteral("pdf"), out, QString());
-        inet = std::make_unique<InetDownloader>(session);
+        scheduler = std::make_unique<DownloadScheduler>(session);
+        scheduler->setManualTicks(true);
         pending = 1;
-        QObject::connect(inet.get(), &InetDownloader::finished, &app, [&](quint64, bool result) {
-            ok = result && list.at(0).complete();
-            files << RowFilePath(list.at(0));
-            app.quit();
-        });
-        session.setTransferBusy(true);
-        inet->start(list.idAt(0));
+        QObject::connect(scheduler.get(), &DownloadScheduler::transferEnded, &app,
+                         [&](quint64, const TransferResult &result) {
+                             ok = result.outcome == TransferOutcome::Complete && list.at(0).complete();
+                             files << RowFilePath(list.at(0));
+                             app.quit();
+                         });
+        scheduler->Inet下载当前文件(0);
     } else {
         for (int i = 0; i < parallel; ++i) {
             engines.push_back(std::make_unique<SlotDownloader>(network));

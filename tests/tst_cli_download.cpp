@@ -69,6 +69,7 @@ private slots:
     void initTestCase();
     void downloadsList_data();
     void downloadsList();
+    void failedRowsExitOne_data();
     void failedRowsExitOne();
     void tooBigRowsExitOne_data();
     void tooBigRowsExitOne();
@@ -141,21 +142,32 @@ void TestCliDownload::downloadsList()
     QCOMPARE(filesBelow(folder).size(), 3);
 }
 
+void TestCliDownload::failedRowsExitOne_data()
+{
+    QTest::addColumn<QString>("method");
+    QTest::newRow("slots") << QStringLiteral("2");
+    QTest::newRow("single connection") << QStringLiteral("1");
+}
+
 // A 404 answer (the engines keep its page as a web-page row) and a refused
-// connection both keep the run from counting as done; the good row arrives.
+// connection both keep the run from counting as done; the good row arrives,
+// and the failed one says why on standard error.
 void TestCliDownload::failedRowsExitOne()
 {
+    QFETCH(QString, method);
     QTemporaryDir dir;
     const QByteArray list = doc(QStringLiteral("kind=pdf&status=404")) + "\t缺失\tpdf\n"
         + doc(QStringLiteral("kind=pdf&size=1000")) + "\t好\tpdf\n"
         + "http://127.0.0.1:1/refused\t拒绝\tpdf\n";
-    const Run run = runCli({QStringLiteral("--folder"), dir.path()}, list);
+    const Run run = runCli({QStringLiteral("--folder"), dir.path(), QStringLiteral("--method"), method}, list);
     QCOMPARE(run.exitCode, 1);
     QCOMPARE(run.rows.size(), 3);
     QVERIFY2(run.rows.at(0).startsWith(QStringLiteral("缺失\thtm")), qPrintable(run.rows.at(0)));
     QVERIFY(run.errors.contains(QStringLiteral("line 1: a web page came instead of the document")));
     QVERIFY(run.rows.at(1).endsWith(QStringLiteral("\tDone")));
     QVERIFY(run.rows.at(2).endsWith(QStringLiteral("\tFailed")));
+    QVERIFY2(run.errors.contains(QStringLiteral("line 3: failed (connection refused)")), qPrintable(run.errors));
+    QVERIFY(!run.errors.contains(QStringLiteral("line 2:")));
     QCOMPARE(QFileInfo(dir.filePath(QStringLiteral("好.pdf"))).size(), 1000);
 }
 

@@ -440,6 +440,11 @@ void TestDownloadWindow::listAndStatusBar()
 
     QCOMPARE(fFileDownload::显示下载窗口(), m_window.data());
     QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("1条"));
+
+    // Why a row failed goes to the first panel, the others keep their texts.
+    emit m_window->scheduler().rowFailed(m_window->listModel().idAt(0), QStringLiteral("disk full"));
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("Panel1"))->text(), QStringLiteral("名称: disk full"));
+    QCOMPARE(m_window->findChild<QLabel *>(QStringLiteral("Panel2"))->text(), QStringLiteral("完成下载:名称"));
 }
 
 void TestDownloadWindow::layoutRoundTrip()

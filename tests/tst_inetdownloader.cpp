@@ -1,11 +1,14 @@
 // The single-connection engine against the sample portal over loopback (and
-// a real tinyproxy for the proxy path): the row texts for each kind of
-// answer, the duplicate modes, the time checks on a test clock, the stop
-// command and the end step.
+// a real tinyproxy for the proxy path), driven by the scheduler as the
+// download window drives it: the row texts for each kind of answer, the
+// duplicate modes, the time checks on a test clock, the stop command and the
+// end step.
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSession.h"
 #include "download/engines/InetDownloader.h"
+#include "download/engines/ResponseHeaders.h"
 #include "download/engines/SlotDownloader.h"
+#include "download/scheduler/DownloadScheduler.h"
 #include "platform/Clock.h"
 #include "platform/SoundPlayer.h"
 #include "tests/support/ManualClock.h"
@@ -26,6 +29,18 @@
 
 using namespace TestFiles;
 
+namespace {
+
+// The engine's answer for a row: true when the row ended Done ("大文件，跳过"
+// included).
+bool endedDone(const QList<QVariant> &transferEnded)
+{
+    const TransferOutcome outcome = transferEnded.at(1).value<TransferResult>().outcome;
+    return outcome == TransferOutcome::Complete || outcome == TransferOutcome::TooBig;
+}
+
+} // namespace
+
 class TstInetDownloader final : public QObject
 {
     Q_OBJECT
@@ -39,6 +54,8 @@ private slots:
     void siteRoot();
     void stateText_data();
     void stateText();
+    void responseHeaders_data();
+    void responseHeaders();
 
     void outcomes_data();
     void outcomes();
@@ -65,14 +82,14 @@ private:
     bool run(int row, int timeoutMs = 20000);
     QString folder() const { return m_dir.path() + QStringLiteral("/下载/"); }
     const DownloadRow &row(int index = 0) const { return m_list->at(index); }
-    quint64 rowId(int index) const { return m_list->idAt(index); }
 
     PortalProcess m_portal;
     QTemporaryDir m_dir;
     QNetworkAccessManager m_network;
     std::unique_ptr<DownloadListModel> m_list;
     std::unique_ptr<DownloadSession> m_session;
-    std::unique_ptr<InetDownloader> m_engine;
+    std::unique_ptr<DownloadScheduler> m_scheduler;
+    InetDownloader *m_engine = nullptr;
     std::unique_ptr<ManualClock> m_clock;
     bool m_lastResult = false;
 };
@@ -87,16 +104,16 @@ void TstInetDownloader::init()
 {
     m_list = std::make_unique<DownloadListModel>();
     m_session = std::make_unique<DownloadSession>(m_list.get(), &m_network);
-    m_engine = std::make_unique<InetDownloader>(*m_session);
-    // The end-of-row rules, applied as the scheduler applies them.
-    QObject::connect(m_engine.get(), &InetDownloader::rowEnded, m_session.get(), [this](quint64 id, bool pageKeptOut) {
-        m_session->endRow(m_list->indexOfId(id), DownloadSession::PageRule::WithXml, pageKeptOut);
-    });
+    m_scheduler = std::make_unique<DownloadScheduler>(*m_session);
+    m_scheduler->setManualTicks(true);
+    m_engine = m_scheduler->inetDownloader();
+    QVERIFY(m_engine);
 }
 
 void TstInetDownloader::cleanup()
 {
-    m_engine.reset();
+    m_engine = nullptr;
+    m_scheduler.reset();
     m_session.reset();
     m_list.reset();
     Clock::setInstance(nullptr);
@@ -113,15 +130,15 @@ int TstInetDownloader::addRow(const QString &address, const QString &type, const
 
 bool TstInetDownloader::run(int index, int timeoutMs)
 {
-    QSignalSpy finished(m_engine.get(), &InetDownloader::finished);
+    QSignalSpy finished(m_scheduler.get(), &DownloadScheduler::transferEnded);
     const quint64 id = m_list->idAt(index);
-    m_engine->start(id);
+    m_scheduler->Inet下载当前文件(index);
     if (!QTest::qWaitFor([&] { return !finished.isEmpty(); }, timeoutMs))
         return false;
-    QTest::qWait(20); // a second finished() would show up here
+    QTest::qWait(20); // a second end would show up here
     if (finished.count() != 1 || finished.at(0).at(0).toULongLong() != id || m_engine->isExecuting())
         return false;
-    m_lastResult = finished.at(0).at(1).toBool();
+    m_lastResult = endedDone(finished.at(0));
     return true;
 }
 
@@ -170,6 +187,59 @@ void TstInetDownloader::stateText()
     QFETCH(int, state);
     QFETCH(QString, text);
     QCOMPARE(InetDownloader::StateText(InetState(state), 404, QStringLiteral("Not Found")), text);
+}
+
+void TstInetDownloader::responseHeaders_data()
+{
+    QTest::addColumn<QByteArray>("block");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<qint64>("announced");
+    QTest::addColumn<bool>("tooBig"); // against 10 MB
+    QTest::addColumn<QString>("extension");
+    QTest::addColumn<bool>("successLine");
+    QTest::addColumn<bool>("httpOk");
+    QTest::newRow("pdf with length") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\nContent-Type: application/pdf\r\n")
+                                     << 200 << qint64(1000) << false << "pdf" << true << true;
+    QTest::newRow("names in any case, html with charset")
+        << QByteArray("HTTP/1.1 200 ok\r\ncontent-type: text/html; charset=utf-8\r\n") << 200 << qint64(0) << false
+        << "html" << true << true;
+    QTest::newRow("octet-stream named a.caj")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Disposition: attachment; filename=\"a.caj\"\r\n")
+        << 200 << qint64(0) << false << "caj" << true << true;
+    QTest::newRow("charset alone gives htm")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream;charset=utf-8\r\n") << 200 << qint64(0)
+        << false << "htm" << true << true;
+    QTest::newRow("charset after a space is none")
+        << QByteArray("HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream; charset=utf-8\r\n") << 200
+        << qint64(0) << false << "" << true << true;
+    QTest::newRow("error status") << QByteArray("HTTP/1.1 404 Not Found\r\nContent-Length: 12\r\n") << 404 << qint64(12)
+                                  << false << "" << false << false;
+    QTest::newRow("no reason phrase is no success line") << QByteArray("HTTP/2 200 \r\nContent-Length: 5\r\n") << 200
+                                                         << qint64(5) << false << "" << false << true;
+    QTest::newRow("length not a number") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 12a\r\n") << 200 << qint64(0)
+                                         << false << "" << true << true;
+    QTest::newRow("exactly 10 MB") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10485760\r\n") << 200
+                                   << qint64(10485760) << false << "" << true << true;
+    QTest::newRow("one byte more") << QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 10485761\r\n") << 200
+                                   << qint64(10485761) << true << "" << true << true;
+    QTest::newRow("empty block") << QByteArray() << 0 << qint64(0) << false << "" << false << false;
+}
+
+void TstInetDownloader::responseHeaders()
+{
+    QFETCH(QByteArray, block);
+    QFETCH(int, status);
+    QFETCH(qint64, announced);
+    QFETCH(bool, tooBig);
+    QFETCH(QString, extension);
+    QFETCH(bool, successLine);
+    QFETCH(bool, httpOk);
+    const ResponseHeaderVerdict verdict = AnalyseResponseHeaders(block, status, 10);
+    QCOMPARE(verdict.announced, announced);
+    QCOMPARE(verdict.tooBig, tooBig);
+    QCOMPARE(verdict.extension, extension);
+    QCOMPARE(verdict.successLine, successLine);
+    QCOMPARE(verdict.httpOk, httpOk);
 }
 
 void TstInetDownloader::outcomes_data()
@@ -357,8 +427,8 @@ void TstInetDownloader::headerWait()
 {
     m_clock = std::make_unique<ManualClock>();
     Clock::setInstance(m_clock.get());
-    QSignalSpy finished(m_engine.get(), &InetDownloader::finished);
-    m_engine->start(rowId(addRow(m_portal.url(QStringLiteral("file?kind=pdf&delay=60000")))));
+    QSignalSpy finished(m_scheduler.get(), &DownloadScheduler::transferEnded);
+    m_scheduler->Inet下载当前文件(addRow(m_portal.url(QStringLiteral("file?kind=pdf&delay=60000"))));
     QTest::qWait(100);
     m_clock->advanceSeconds(29.9);
     m_engine->stallTick();
@@ -366,7 +436,7 @@ void TstInetDownloader::headerWait()
     m_clock->advanceSeconds(0.1);
     m_engine->stallTick();
     QCOMPARE(finished.count(), 1);
-    QCOMPARE(finished.at(0).at(1).toBool(), false);
+    QCOMPARE(endedDone(finished.at(0)), false);
     QCOMPARE(row().state, RowState::Failed);
     QCOMPARE(SizeText(row()), QString());
     QCOMPARE(ProgressText(row()), QString());
@@ -399,8 +469,8 @@ void TstInetDownloader::interruptedReceive()
     if (existing)
         QVERIFY(WriteFile(folder() + QStringLiteral("报告.pdf"), "old"));
     m_session->options().duplicateMode = DuplicateMode::Overwrite;
-    QSignalSpy finished(m_engine.get(), &InetDownloader::finished);
-    m_engine->start(rowId(addRow(m_portal.url(query))));
+    QSignalSpy finished(m_scheduler.get(), &DownloadScheduler::transferEnded);
+    m_scheduler->Inet下载当前文件(addRow(m_portal.url(query)));
     QVERIFY(QTest::qWaitFor([&] { return ReceivedText(row()) == QLatin1String("100"); }, 10000));
     if (stop) {
         // The stop procedure: cancel, TransferBusy off, cancel once more.
@@ -429,7 +499,7 @@ void TstInetDownloader::interruptedReceive()
 
 void TstInetDownloader::stateTextsFollowTheRequest()
 {
-    QSignalSpy states(m_engine.get(), &InetDownloader::stateChanged);
+    QSignalSpy states(m_engine, &InetDownloader::stateChanged);
     QVERIFY(run(addRow(m_portal.url(QStringLiteral("file?kind=pdf&size=1000")))));
     QList<int> seen;
     for (const auto &args : states)

@@ -1,7 +1,10 @@
-// The scheduler's own rules with scripted slot engines and a manual clock, no
+// The scheduler's own rules with scripted engines and a manual clock, no
 // network: the interval between an end and the next start, refilling freed
 // slots, the error-stop rule, the automatic start and re-download, the
-// maximum size, and rows that move or go while their slot fetches.
+// maximum size, and rows that move or go while their slot fetches; for the
+// single connection of method 1 the one-at-a-time rule, the row each kind of
+// end leaves, the save plan at the headers, the stop command, switching
+// methods and a row removed while it is fetched.
 #include "download/core/DownloadListModel.h"
 #include "download/core/DownloadSession.h"
 #include "download/engines/InetDownloader.h"
@@ -15,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QNetworkAccessManager>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -60,6 +64,19 @@ struct Rig
     ScriptedEngines engines;
 };
 
+// Method 1 with a scripted engine in the single connection's place.
+struct SingleRig : Rig
+{
+    explicit SingleRig(int rows)
+        : Rig(rows)
+        , inet(new ScriptedEngine)
+    {
+        scheduler.setSingleConnection(inet);
+        session.options().method = DownloadMethod::SingleConnection;
+    }
+    ScriptedEngine *inet;
+};
+
 } // namespace
 
 class TestSchedulerRules : public QObject
@@ -83,6 +100,15 @@ private slots:
     void failedRowNeverShowsComplete();
     void switchToMethodOneWhileSlotsFetch();
     void rowsMoveOrGoWhileFetching();
+
+    void singleConnectionOneAtATime_data();
+    void singleConnectionOneAtATime();
+    void singleConnectionEnds_data();
+    void singleConnectionEnds();
+    void singleConnectionPlansAtTheHeaders();
+    void stopEndsSingleConnection();
+    void switchFromMethodOneWhileItFetches();
+    void singleConnectionRowRemovedWhileFetching();
 
 private:
     std::unique_ptr<ManualClock> m_clock;
@@ -368,6 +394,242 @@ void TestSchedulerRules::switchToMethodOneWhileSlotsFetch()
     QVERIFY(rig.scheduler.inet().isExecuting());
     QCOMPARE(rig.engines.made.size(), 2); // no slot for the third row
     rig.scheduler.stop();
+}
+
+void TestSchedulerRules::singleConnectionOneAtATime_data()
+{
+    intervalSeparatesEndFromNextStart_data();
+}
+
+// One row at a time, whatever the ticks; the next only once the interval
+// since the end has passed.
+void TestSchedulerRules::singleConnectionOneAtATime()
+{
+    QFETCH(int, interval);
+    QFETCH(int, waitedMs);
+    QFETCH(bool, started);
+    SingleRig rig(3);
+    rig.session.options().intervalSeconds = interval;
+    rig.scheduler.start();
+    rig.tickAfter(qint64(interval) * 1000 + 1, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("LWW"));
+    QCOMPARE(rig.inet->starts, 1);
+    QCOMPARE(rig.inet->request.rowId, rig.list.idAt(0));
+    QCOMPARE(rig.inet->address(), QStringLiteral("http://h/0"));
+    QCOMPARE(rig.inet->referrer, QStringLiteral("http://h/page"));
+    QCOMPARE(rig.session.statusPanel(StatusPanel::Transfer), QStringLiteral("正在下载:r0"));
+    QVERIFY(rig.session.transferBusy());
+    rig.tickAfter(60000, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("LWW"));
+    QCOMPARE(rig.inet->starts, 1);
+    QVERIFY(rig.engines.made.isEmpty()); // no slot either
+
+    m_clock->advance(60000);
+    rig.inet->complete(100, 100);
+    QCOMPARE(rig.states(), QStringLiteral("DWW"));
+    QVERIFY(!rig.session.transferBusy());
+    QCOMPARE(rig.session.statusPanel(StatusPanel::Transfer), QStringLiteral("完成下载:r0"));
+    QCOMPARE(rig.session.lastFinishTime(), m_clock->seconds());
+    rig.tickAfter(waitedMs, *m_clock);
+    QCOMPARE(rig.inet->starts, started ? 2 : 1);
+    QCOMPARE(rig.states(), started ? QStringLiteral("DLW") : QStringLiteral("DWW"));
+}
+
+void TestSchedulerRules::singleConnectionEnds_data()
+{
+    // Before the end: "receive N" announces a total of N (0: none named),
+    // "fetch" is the whole-response fetch, "arrived N" that N bytes came.
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<bool>("wholeResponse");
+    QTest::addColumn<QString>("row"); // state, size, received, progress
+    QTest::addColumn<QList<int>>("sounds");
+
+    const auto o = [](TransferOutcome outcome) { return int(outcome); };
+    const QList<int> none;
+    const QList<int> failed{103};
+    QTest::newRow("complete with a total")
+        << QStringList{"receive 1000", "arrived 400", "arrived 1000"} << o(TransferOutcome::Complete) << 1000LL
+        << false << "D 1000 1000 100%" << none;
+    QTest::newRow("complete without a total: the size is what came")
+        << QStringList{"receive 0", "arrived 700"} << o(TransferOutcome::Complete) << 700LL << false
+        << "D 700 700 100%" << none;
+    QTest::newRow("whole-response fetch") << QStringList{"fetch"} << o(TransferOutcome::Complete) << 900LL << true
+                                          << "D 900 900 100%" << none;
+    QTest::newRow("too big at the headers") << QStringList{} << o(TransferOutcome::TooBig) << 0LL << false
+                                            << "D   大文件，跳过" << none;
+    QTest::newRow("too big while it grew") << QStringList{"receive 0", "arrived 2000"} << o(TransferOutcome::TooBig)
+                                           << 2000LL << false << "D 未知 2000 大文件，跳过" << none;
+    QTest::newRow("no answer: the sizes stay empty") << QStringList{} << o(TransferOutcome::NoAnswer) << 0LL << false
+                                                     << "F   " << failed;
+    QTest::newRow("stalled") << QStringList{"receive 1000", "arrived 100"} << o(TransferOutcome::TimedOut) << 100LL
+                             << false << "F 下载失败 100 10%" << failed;
+    QTest::newRow("broke off") << QStringList{"receive 1000", "arrived 600"} << o(TransferOutcome::Failed) << 600LL
+                               << false << "F 下载失败 600 60%" << failed;
+    QTest::newRow("stop command") << QStringList{"receive 1000", "arrived 100"} << o(TransferOutcome::Cancelled)
+                                  << 100LL << false << "F 下载取消 100 10%" << failed;
+    QTest::newRow("cannot replace") << QStringList{} << o(TransferOutcome::CannotReplace) << 3LL << false
+                                    << "F 3 3 无法替换" << failed;
+    QTest::newRow("page kept out") << QStringList{"receive 0", "arrived 50"} << o(TransferOutcome::PageKeptOut) << 50LL
+                                   << false << "F 下载失败 50 " << failed;
+    QTest::newRow("page kept out of the whole-response fetch") << QStringList{"fetch"}
+                                                               << o(TransferOutcome::PageKeptOut) << 50LL << true
+                                                               << "F   " << failed;
+    QTest::newRow("whole-response fetch brought nothing") << QStringList{"fetch"} << o(TransferOutcome::NothingFetched)
+                                                          << 1LL << true << "F   " << failed;
+}
+
+// Every kind of end leaves the row, the transfer panel, the end time and the
+// sounds by method 1's rules, and a failed row says why.
+void TestSchedulerRules::singleConnectionEnds()
+{
+    QFETCH(QStringList, steps);
+    QFETCH(int, outcome);
+    QFETCH(qint64, bytes);
+    QFETCH(bool, wholeResponse);
+    QFETCH(QString, row);
+    QFETCH(QList<int>, sounds);
+    RecordingSoundPlayer player;
+    SingleRig rig(1);
+    rig.session.options().soundPrompt = true;
+    rig.session.options().maxFileSizeMB = 0.001;
+    QSignalSpy failures(&rig.scheduler, &DownloadScheduler::rowFailed);
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    for (const QString &step : steps) {
+        const qint64 n = step.section(u' ', 1).toLongLong();
+        if (step == QLatin1String("fetch"))
+            rig.inet->receive(0, false);
+        else if (step.startsWith(QLatin1String("receive")))
+            rig.inet->receive(n);
+        else
+            rig.inet->arrived(n, rig.list.at(0).size > 0 ? rig.list.at(0).size : 0);
+    }
+    if (steps.contains(QStringLiteral("fetch")))
+        QCOMPARE(SizeText(rig.list.at(0)) + u'|' + ReceivedText(rig.list.at(0)), QStringLiteral("未知|"));
+    m_clock->advance(500);
+    TransferResult result;
+    result.outcome = TransferOutcome(outcome);
+    result.bytes = bytes;
+    result.wholeResponse = wholeResponse;
+    result.reason = result.outcome == TransferOutcome::Complete || result.outcome == TransferOutcome::TooBig
+        ? QString()
+        : QStringLiteral("disk full");
+    rig.inet->end(result);
+
+    const DownloadRow &r = rig.list.at(0);
+    QCOMPARE(rig.states() + u' ' + SizeText(r) + u' ' + ReceivedText(r) + u' ' + ProgressText(r), row);
+    QCOMPARE(player.played, sounds);
+    QCOMPARE(rig.session.statusPanel(StatusPanel::Transfer), QStringLiteral("完成下载:r0"));
+    QCOMPARE(rig.session.lastFinishTime(), m_clock->seconds());
+    QVERIFY(!rig.session.transferBusy());
+    QCOMPARE(failures.count(), r.state == RowState::Failed ? 1 : 0);
+    if (!failures.isEmpty()) {
+        QCOMPARE(failures.at(0).at(0).toULongLong(), rig.list.idAt(0));
+        QCOMPARE(failures.at(0).at(1).toString(), QStringLiteral("disk full"));
+    }
+}
+
+// The save plan waits for the headers: the row takes the type they name,
+// and the name is numbered beside an existing file in rename mode.
+void TestSchedulerRules::singleConnectionPlansAtTheHeaders()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QStringLiteral("/新/");
+    SingleRig rig(0);
+    rig.list.addRow(QStringLiteral("http://h/x"), QStringLiteral("报告"), QStringLiteral("pdf"), folder, QString());
+    rig.session.options().duplicateMode = DuplicateMode::Rename;
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    QVERIFY(rig.inet->request.savePath.isEmpty());
+    QVERIFY(rig.inet->request.planSave);
+    QVERIFY(!QFileInfo::exists(folder));
+
+    ResponseHeaderVerdict verdict;
+    verdict.extension = QStringLiteral("caj");
+    QCOMPARE(rig.inet->headers(verdict), folder + QStringLiteral("报告.caj"));
+    QCOMPARE(rig.list.at(0).type, QStringLiteral("caj"));
+    QVERIFY(QFileInfo(folder).isDir());
+    rig.inet->end(TransferOutcome::NoAnswer);
+
+    QVERIFY(WriteFile(folder + QStringLiteral("报告.caj"), "older"));
+    rig.list.modify(0, [](DownloadRow &r) { r.state = RowState::Waiting; });
+    rig.tickAfter(1000, *m_clock);
+    QCOMPARE(rig.inet->starts, 2);
+    QCOMPARE(rig.inet->headers(verdict), folder + QStringLiteral("报告[001].caj"));
+    QCOMPARE(rig.list.at(0).name, QStringLiteral("报告[001]"));
+}
+
+// "停止下载" while the single connection fetches: it is cancelled with
+// TransferBusy off, the row fails, and the engine's end says "下载取消".
+void TestSchedulerRules::stopEndsSingleConnection()
+{
+    SingleRig rig(2);
+    rig.session.options().autoStart = true;
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    rig.inet->receive(1000);
+    rig.inet->arrived(100, 1000);
+    rig.scheduler.stop();
+    QVERIFY(rig.inet->cancelled);
+    QVERIFY(!rig.session.transferBusy());
+    QVERIFY(!rig.session.options().autoStart);
+    QVERIFY(!rig.scheduler.schedulerTickOn());
+    QCOMPARE(rig.states(), QStringLiteral("FW"));
+    rig.inet->end(TransferOutcome::Cancelled, 100, 1000, QStringLiteral("cancelled"));
+    QCOMPARE(SizeText(rig.list.at(0)), QStringLiteral("下载取消"));
+    QCOMPARE(rig.session.statusPanel(StatusPanel::Transfer), QStringLiteral("完成下载:r0"));
+    QVERIFY(rig.scheduler.downloadStopped());
+    rig.scheduler.housekeepingTick(); // automatic start is unticked: nothing restarts
+    QVERIFY(!rig.scheduler.schedulerTickOn());
+}
+
+// "切换" to method 2 while the single connection fetches: the next tick
+// fills a slot, and the single connection still ends its own row by its rules.
+void TestSchedulerRules::switchFromMethodOneWhileItFetches()
+{
+    SingleRig rig(3);
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("LWW"));
+    rig.scheduler.switchMethod();
+    QCOMPARE(rig.session.options().method, DownloadMethod::Slots);
+    QCOMPARE(rig.session.options().threadCount, 1);
+    rig.tickAfter(1000, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("LLW"));
+    QCOMPARE(rig.engines.made.size(), 1);
+    rig.inet->receive(0);
+    rig.inet->arrived(10, 0);
+    rig.inet->end(TransferOutcome::Complete, 10);
+    QCOMPARE(SizeText(rig.list.at(0)) + u' ' + ProgressText(rig.list.at(0)), QStringLiteral("10 100%"));
+    rig.engines.made[0]->complete(100, 100);
+    QCOMPARE(rig.states(), QStringLiteral("DDW"));
+    QCOMPARE(rig.inet->starts, 1);
+}
+
+// The row the single connection fetches is removed: the transfer is dropped
+// at once, its late end touches no row, and the next row starts.
+void TestSchedulerRules::singleConnectionRowRemovedWhileFetching()
+{
+    SingleRig rig(2);
+    QSignalSpy failures(&rig.scheduler, &DownloadScheduler::rowFailed);
+    rig.scheduler.start();
+    rig.tickAfter(1, *m_clock);
+    rig.inet->receive(1000);
+    rig.list.removeRowsAt({0});
+    QVERIFY(rig.inet->abandoned);
+    QVERIFY(!rig.scheduler.inet().isExecuting());
+    QVERIFY(!rig.session.transferBusy());
+    QCOMPARE(rig.session.statusPanel(StatusPanel::Transfer), QStringLiteral("正在下载:r0"));
+
+    rig.inet->end(TransferOutcome::Failed, 0, 0, QStringLiteral("late"));
+    QCOMPARE(rig.states(), QStringLiteral("W"));
+    QVERIFY(rig.list.at(0).progressEmpty());
+    QCOMPARE(failures.count(), 0);
+    rig.tickAfter(1000, *m_clock);
+    QCOMPARE(rig.states(), QStringLiteral("L"));
+    QCOMPARE(rig.inet->request.rowId, rig.list.idAt(0));
 }
 
 QTEST_GUILESS_MAIN(TestSchedulerRules)

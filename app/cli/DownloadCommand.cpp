@@ -12,6 +12,7 @@
 #include "download/signin/CookiesFile.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QNetworkAccessManager>
 #include <QTimer>
 
@@ -33,13 +34,18 @@ void err(const QString &text)
 // turned out a web page while its list line asked for none is kept by the
 // engines as the row's file (the window's re-download of web-page rows deals
 // with it); for a script the document did not arrive.
-int finalStatus(const DownloadListModel &list, const std::vector<const NumberedListLine *> &rowLines)
+// failures: why each failed row failed, by row id.
+int finalStatus(const DownloadListModel &list, const std::vector<const NumberedListLine *> &rowLines,
+                const QHash<quint64, QString> &failures)
 {
     int status = ExitAllDone;
     for (int i = 0; i < list.count(); ++i) {
         const DownloadRow &row = list.at(i);
         const NumberedListLine &asked = *rowLines[size_t(i)];
         if (row.state != RowState::Done) {
+            const auto failure = failures.constFind(list.idAt(i));
+            if (row.state == RowState::Failed && failure != failures.constEnd())
+                err(QStringLiteral("line %1: failed (%2)").arg(asked.number).arg(*failure));
             status = ExitNotAllDone;
         } else if (row.progressNote == RowNote::TooBig) {
             // Skipped, not fetched: no document arrived.
@@ -102,6 +108,9 @@ int runDownloadCommand(const QStringList &args)
     DownloadSession session(&list, &network);
     session.options() = job.options;
     DownloadScheduler scheduler(session);
+    QHash<quint64, QString> failures;
+    QObject::connect(&scheduler, &DownloadScheduler::rowFailed,
+                     [&failures](quint64 id, const QString &reason) { failures.insert(id, reason); });
 
     ProgressReporter progress(list, ::isatty(STDERR_FILENO) == 1);
     QTimer progressTimer;
@@ -133,5 +142,5 @@ int runDownloadCommand(const QStringList &args)
 
     if (stopSignals.received() != 0)
         return 128 + stopSignals.received();
-    return finalStatus(list, rowLines);
+    return finalStatus(list, rowLines, failures);
 }

@@ -1,9 +1,9 @@
 #pragma once
-// The state that the download window's scheduler, its two engines and its
-// event handlers share: the list, the options the user ticked, the status-bar
-// panels, LastFinishTime, TransferBusy, the network access and the hook for
-// the automatic sign-in. The window (or the command-line tool) owns one and
-// shows what it reports; the engines never see a widget.
+// The state that the download window's scheduler and its event handlers
+// share: the list, the options the user ticked, the status-bar panels,
+// LastFinishTime, TransferBusy, the network access and the hook for the
+// automatic sign-in. The window (or the command-line tool) owns one and shows
+// what it reports; the engines never see it, nor a widget.
 #include "download/core/SaveNames.h"
 
 #include <QObject>
@@ -19,7 +19,7 @@ enum class DownloadMethod { SingleConnection = 1, Slots = 2 };
 
 // The four panels of the download window's status bar.
 enum class StatusPanel {
-    First = 1,       // not written by the download manager
+    First = 1,       // the download window: why the last row failed
     Transfer = 2,    // "正在下载:" / "完成下载:" and a row's name, paths and addresses
     EngineState = 3, // the single connection's state text, the sign-in page's title
     Counters = 4,    // the list's counters

@@ -1,17 +1,11 @@
 #include "download/engines/InetDownloader.h"
 
-#include "common/Paths.h"
 #include "common/TextCodec.h"
-#include "download/core/DownloadListModel.h"
-#include "download/core/DownloadSession.h"
-#include "download/core/FileTypes.h"
-#include "download/core/SaveNames.h"
-#include "download/core/SavePlan.h"
 #include "download/engines/EngineRequest.h"
+#include "download/engines/ResponseHeaders.h"
 #include "download/engines/TransferFile.h"
 #include "platform/Clock.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QNetworkAccessManager>
 #include <QNetworkCookieJar>
@@ -24,24 +18,18 @@ namespace {
 constexpr double kHeaderWaitSeconds = 30;
 constexpr double kStallSeconds = 120;
 constexpr double kMegabyte = 1024.0 * 1024.0;
+const QString kCancelled = QStringLiteral("cancelled");
 
 // "HTTP/1.1 200 OK" CR LF, then every response header as it came, each
-// ended by CR LF: the block the header routines of the save names read.
-QString HeaderBlock(const QNetworkReply &reply)
+// ended by CR LF: the block AnalyseResponseHeaders reads.
+QByteArray HeaderBlock(const QNetworkReply &reply)
 {
     const bool http2 = reply.attribute(QNetworkRequest::Http2WasUsedAttribute).toBool();
-    QString block = (http2 ? QStringLiteral("HTTP/2 ") : QStringLiteral("HTTP/1.1 "))
-        + QString::number(HttpStatus(reply)) + QLatin1Char(' ')
-        + reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString() + QStringLiteral("\r\n");
+    QByteArray block = (http2 ? QByteArray("HTTP/2 ") : QByteArray("HTTP/1.1 ")) + QByteArray::number(HttpStatus(reply))
+        + ' ' + reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toLatin1() + "\r\n";
     for (const auto &pair : reply.rawHeaderPairs())
-        block += QString::fromLatin1(pair.first) + QStringLiteral(": ") + QString::fromLatin1(pair.second)
-            + QStringLiteral("\r\n");
+        block += pair.first + ": " + pair.second + "\r\n";
     return block;
-}
-
-QString HeaderValue(const QNetworkReply &reply, const char *name)
-{
-    return TrimSpaces(QString::fromLatin1(reply.rawHeader(name)));
 }
 
 // The row's referrer, or the site root of the address when it has none, as
@@ -66,9 +54,9 @@ QString RefererFor(const QString &referrer, const QString &address)
 
 } // namespace
 
-InetDownloader::InetDownloader(DownloadSession &session, QObject *parent)
-    : QObject(parent)
-    , m_session(session)
+InetDownloader::InetDownloader(QNetworkAccessManager &network, QObject *parent)
+    : DownloadEngine(parent)
+    , m_network(network)
 {
     m_ticker.setInterval(1000);
     connect(&m_ticker, &QTimer::timeout, this, &InetDownloader::stallTick);
@@ -90,25 +78,48 @@ bool InetDownloader::isExecuting() const
     return m_phase != Phase::Idle;
 }
 
-int InetDownloader::currentRow() const
+QString InetDownloader::saveFile() const
 {
-    return m_session.list().indexOfId(m_rowId);
+    return m_file ? m_file->target() : QString();
 }
 
-void InetDownloader::start(RowId id)
+void InetDownloader::setTransferWanted(std::function<bool()> wanted)
 {
-    DownloadListModel &list = m_session.list();
-    const int rowIndex = list.indexOfId(id);
-    if (m_phase != Phase::Idle || rowIndex < 0) {
-        // Not a row this engine can take; the caller still hears about it once.
-        QTimer::singleShot(0, this, [this, id] { emit finished(id, false); });
+    m_wanted = std::move(wanted);
+}
+
+bool InetDownloader::wanted() const
+{
+    return !m_wanted || m_wanted();
+}
+
+bool InetDownloader::overMaximum(qint64 length) const
+{
+    return double(length) / kMegabyte > m_request.maxFileSizeMB;
+}
+
+QString InetDownloader::fileReason() const
+{
+    return FileFailureReason(m_file ? m_file->errorNumber() : 0);
+}
+
+void InetDownloader::start(const TransferRequest &request)
+{
+    if (m_phase != Phase::Idle) {
+        // Not a request this engine can take; the caller still hears about it once.
+        const quint64 id = request.rowId;
+        QTimer::singleShot(0, this, [this, id] {
+            TransferResult result;
+            result.outcome = TransferOutcome::NoAnswer;
+            result.reason = QStringLiteral("the single connection is busy");
+            emit ended(id, result);
+        });
         return;
     }
-    m_rowId = id;
-    m_address = TrimSpaces(选择url(list.at(rowIndex).address));
-    m_headerBlock.clear();
+    ++m_run;
+    m_request = request;
+    m_address = TrimSpaces(request.address);
     m_announced = 0;
-    m_sizeUnknown = false;
     m_successStatus = false;
     m_httpOk = false;
     m_lastLength = 0;
@@ -120,21 +131,17 @@ void InetDownloader::start(RowId id)
     const double now = Clock::instance().seconds();
     m_lastGrowth = now;
     m_requestStart = now;
-    m_session.setTransferBusy(true);
-    m_session.setStatusPanel(StatusPanel::Transfer, QStringLiteral("正在下载:") + list.at(rowIndex).name);
 
-    const QString referer = RefererFor(list.at(rowIndex).referrer, m_address);
+    const QString referer = RefererFor(request.referrer, m_address);
     const QUrl url(m_address);
     m_phase = Phase::Headers;
     m_ticker.start();
     if (!IsHttpUrl(url)) {
         // Nothing to ask: no headers will ever come.
         m_phase = Phase::Ending;
-        QTimer::singleShot(0, this, [this] {
-            if (abandonIfRowGone())
-                return;
-            m_session.list().setState(currentRow(), RowState::Failed);
-            endRow(false);
+        QTimer::singleShot(0, this, [this, run = m_run] {
+            if (run == m_run && m_phase == Phase::Ending)
+                finish(TransferOutcome::NoAnswer, QStringLiteral("not an http address"));
         });
         return;
     }
@@ -148,24 +155,23 @@ void InetDownloader::start(RowId id)
 
 QNetworkAccessManager &InetDownloader::networkFor()
 {
-    const DownloadOptions &options = m_session.options();
-    QString host = TrimSpaces(options.proxyUrl);
-    if (!options.proxyEnabled || host.isEmpty()) {
+    QString host = TrimSpaces(m_request.proxyHost);
+    if (!m_request.proxyEnabled || host.isEmpty()) {
         m_proxyNetwork.reset();
-        return m_session.network();
+        return m_network;
     }
     if (host.contains(QStringLiteral("://")))
         host = QUrl(host).host();
     bool numeric = false;
-    const uint port = TrimSpaces(options.proxyPort).toUInt(&numeric);
+    const uint port = TrimSpaces(m_request.proxyPort).toUInt(&numeric);
     // A proxy without a usable port is asked on the HTTP default.
     const QNetworkProxy proxy(QNetworkProxy::HttpProxy, host, quint16(numeric && port > 0 && port < 65536 ? port : 80));
 
     if (!m_proxyNetwork) {
         m_proxyNetwork = std::make_unique<QNetworkAccessManager>();
         // Same cookies as every other request (the sign-in carries over);
-        // the session's manager stays the jar's owner.
-        QNetworkCookieJar *jar = m_session.network().cookieJar();
+        // the plain manager stays the jar's owner.
+        QNetworkCookieJar *jar = m_network.cookieJar();
         QObject *owner = jar->parent();
         m_proxyNetwork->setCookieJar(jar);
         jar->setParent(owner);
@@ -203,73 +209,44 @@ void InetDownloader::wireStates(QNetworkReply *reply)
 
 void InetDownloader::setState(InetState state)
 {
-    emit stateChanged(int(state));
-    m_session.setStatusPanel(StatusPanel::EngineState, StateText(state, m_responseCode, m_responseText));
+    emit stateChanged(int(state), StateText(state, m_responseCode, m_responseText));
 }
 
 void InetDownloader::onHeaders()
 {
     if (m_phase != Phase::Headers || !m_reply)
         return;
-    if (abandonIfRowGone())
-        return;
     QNetworkReply &reply = *m_reply;
     const int status = HttpStatus(reply);
     if (status >= 300 && status < 400 && !reply.isFinished() && !reply.rawHeader("Location").isEmpty())
         return; // a hop that is being followed; the final response comes later
-    DownloadListModel &list = m_session.list();
     if (status == 0 || RedirectRefused(reply)) {
+        const QString reason = NetworkFailureReason(reply);
         abortReply();
-        list.setState(currentRow(), RowState::Failed);
-        endRow(false);
+        finish(TransferOutcome::NoAnswer, reason);
         return;
     }
-    m_headerBlock = HeaderBlock(reply);
     m_responseCode = status;
     m_responseText = reply.attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString();
-
-    bool numeric = false;
-    const qint64 length = HeaderValue(reply, "Content-Length").toLongLong(&numeric);
-    m_announced = numeric ? length : 0;
-    const DownloadOptions &options = m_session.options();
-    if (double(m_announced) / kMegabyte > options.maxFileSizeMB) {
+    const ResponseHeaderVerdict verdict = AnalyseResponseHeaders(HeaderBlock(reply), status, m_request.maxFileSizeMB);
+    m_announced = verdict.announced;
+    if (verdict.tooBig) {
         abortReply();
-        list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
-        list.setState(currentRow(), RowState::Done);
-        endRow(true);
+        TransferResult result;
+        result.outcome = TransferOutcome::TooBig;
+        result.total = m_announced;
+        finish(result);
         return;
     }
+    m_successStatus = verdict.successLine;
+    m_httpOk = verdict.httpOk;
 
-    const QStringList typeParts = HeaderValue(reply, "Content-Type").split(QLatin1Char(';'));
-    bool hasCharset = false;
-    if (typeParts.size() > 1) {
-        // The first 8 characters as sent, then trimmed: "; charset=UTF-8"
-        // after a space reads " charset", which is no charset, so a
-        // document named "application/octet-stream; charset=..." is not
-        // taken for a web page.
-        hasCharset = TrimSpaces(typeParts.at(1).left(8)).toLower() == QLatin1String("charset=");
-    }
-    QString extension = MimeToExtension(TrimSpaces(typeParts.at(0)));
-    if (extension.isEmpty()) {
-        const QString disposition = 从网络文件Header获取ContentDisposition(m_headerBlock);
-        if (!disposition.isEmpty()) {
-            QString dispositionType;
-            从下载头信息ContentDisposition获取文件名(disposition, dispositionType);
-            extension = dispositionType;
-        }
-    }
-    if (extension.isEmpty() && hasCharset)
-        extension = QStringLiteral("htm");
-    const QString firstLine = m_headerBlock.section(QStringLiteral("\r\n"), 0, 0);
-    m_successStatus = firstLine.contains(QLatin1String("200")) && firstLine.contains(QLatin1String("ok"), Qt::CaseInsensitive);
-    m_httpOk = status >= 200 && status < 300;
-
-    const QString savePath = PlanSingleConnectionSavePath(list, currentRow(), extension, options.duplicateMode);
+    const QString savePath = m_request.planSave ? m_request.planSave(verdict) : m_request.savePath;
+    if (m_phase != Phase::Headers)
+        return; // abandoned while the save path was planned
     if (savePath.isEmpty()) {
         abortReply();
-        list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
-        list.setState(currentRow(), RowState::Failed);
-        endRow(false);
+        finish(TransferOutcome::Failed, QStringLiteral("no save path inside the row's folder"));
         return;
     }
     m_file = std::make_unique<TransferFile>(savePath);
@@ -277,42 +254,26 @@ void InetDownloader::onHeaders()
     if (existing.exists() || existing.isSymLink()) {
         if (!m_file->canReplaceTarget()) {
             abortReply();
-            const qint64 length = existing.isFile() ? existing.size() : 0;
-            list.modify(currentRow(), [&](DownloadRow &r) {
-                r.setSize(length);
-                r.received = length;
-                r.setProgressNote(RowNote::CannotReplace);
-            });
-            list.setState(currentRow(), RowState::Failed);
-            endRow(false);
+            TransferResult result;
+            result.outcome = TransferOutcome::CannotReplace;
+            result.bytes = existing.isFile() ? existing.size() : 0;
+            result.reason = QStringLiteral("cannot replace the existing file");
+            finish(result);
             return;
         }
         if (!m_httpOk) {
             // An error answer never takes the place of a file the user has.
             abortReply();
-            list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
-            list.setState(currentRow(), RowState::Failed);
-            endRow(false);
+            finish(TransferOutcome::Failed, HttpStatusReason(status));
             return;
         }
     }
 
     if (m_announced > 0 || m_successStatus) {
-        m_sizeUnknown = m_announced <= 0;
-        const bool unknown = m_sizeUnknown;
-        const qint64 announced = m_announced;
-        list.modify(currentRow(), [&](DownloadRow &r) {
-            if (unknown)
-                r.setSizeNote(RowNote::UnknownSize);
-            else
-                r.setSize(announced);
-            r.received = 0;
-        });
+        emit receiving(m_request.rowId, m_announced > 0 ? m_announced : 0, true);
         if (!m_file->reserve() || !m_file->open()) {
             abortReply();
-            list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
-            list.setState(currentRow(), RowState::Failed);
-            endRow(false);
+            finish(TransferOutcome::Failed, fileReason());
             return;
         }
         m_phase = Phase::Receiving;
@@ -340,35 +301,31 @@ void InetDownloader::onReceiveData()
 {
     if (m_phase != Phase::Receiving || !m_reply)
         return;
-    if (abandonIfRowGone())
-        return;
-    DownloadListModel &list = m_session.list();
     if (!writeAvailable()) {
-        endStalled();
+        endStalled(TransferOutcome::Failed, fileReason());
         return;
     }
     const qint64 length = m_file->size();
-    const qint64 announced = m_announced;
-    list.modify(currentRow(), [&](DownloadRow &r) {
-        r.received = length;
-        if (announced > 0)
-            r.setPercent(length * 100 / announced);
-    });
-    if (!m_session.transferBusy()) {
+    const quint64 run = m_run;
+    emit progress(m_request.rowId, length, m_announced > 0 ? m_announced : 0);
+    if (run != m_run || m_phase != Phase::Receiving)
+        return; // abandoned meanwhile
+    if (!wanted()) {
         afterCancel();
         return;
     }
     // With a size announced, Qt ends the reply once it is all there.
-    if (announced > 0)
+    if (m_announced > 0)
         return;
-    if (double(length) / kMegabyte > m_session.options().maxFileSizeMB) {
+    if (overMaximum(length)) {
         abortReply();
         // The cut body never takes the document's name: a later "跳过" run
         // would take it for the document.
         m_file->discard();
-        list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
-        list.setState(currentRow(), RowState::Done);
-        endRow(true);
+        TransferResult result;
+        result.outcome = TransferOutcome::TooBig;
+        result.bytes = length;
+        finish(result);
     }
 }
 
@@ -380,57 +337,54 @@ void InetDownloader::onReceiveFinished()
     }
     if (m_phase != Phase::Receiving || !m_reply)
         return;
-    if (abandonIfRowGone())
-        return;
     if (!writeAvailable()) {
-        endStalled();
+        endStalled(TransferOutcome::Failed, fileReason());
         return;
     }
     const qint64 length = m_file->size();
     // A body that ended short or on a broken connection can never grow any
     // more: the same end as a stall, without waiting two minutes for it.
-    if ((m_announced > 0 && length < m_announced) || (m_announced <= 0 && TransportFailed(*m_reply))) {
-        endStalled();
+    const bool broken = TransportFailed(*m_reply);
+    if ((m_announced > 0 && length < m_announced) || (m_announced <= 0 && broken)) {
+        endStalled(TransferOutcome::Failed,
+                   broken ? NetworkFailureReason(*m_reply)
+                          : QStringLiteral("the body ended short (%1 of %2 bytes)").arg(length).arg(m_announced));
         return;
     }
     abortReply();
-    DownloadListModel &list = m_session.list();
     // A page sent with a type that names the document (a lying server) never
     // takes the place of the document the user has.
-    if (m_file->pageWouldReplaceDocument() || !m_file->commit()) {
-        list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
-        list.setState(currentRow(), RowState::Failed);
-        endRow(false);
+    if (m_file->pageWouldReplaceDocument()) {
+        finish(TransferOutcome::PageKeptOut, QStringLiteral("a web page came instead of the document"));
         return;
     }
-    const bool sizeUnknown = m_sizeUnknown;
-    list.modify(currentRow(), [&](DownloadRow &r) {
-        if (r.received >= 0 && sizeUnknown && r.sizeNote == RowNote::UnknownSize) {
-            r.setSize(r.received);
-            r.setPercent(100);
-        }
-    });
-    list.setState(currentRow(), RowState::Done);
-    CorrectRowFileType(list, currentRow());
-    endRow(true);
+    if (!m_file->commit()) {
+        finish(TransferOutcome::Failed, fileReason());
+        return;
+    }
+    TransferResult result;
+    result.outcome = TransferOutcome::Complete;
+    result.bytes = length;
+    result.total = m_announced > 0 ? m_announced : 0;
+    finish(result);
 }
 
 void InetDownloader::startWholeFetch()
 {
-    DownloadListModel &list = m_session.list();
-    list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::UnknownSize); });
+    emit receiving(m_request.rowId, 0, false);
     abortReply();
     if (!m_file->reserve() || !m_file->open()) {
-        list.clearTexts(currentRow());
-        list.setState(currentRow(), RowState::Failed);
-        CorrectRowFileType(list, currentRow());
-        endRow(false);
+        TransferResult result;
+        result.outcome = TransferOutcome::NothingFetched;
+        result.wholeResponse = true;
+        result.reason = fileReason();
+        finish(result);
         return;
     }
     m_phase = Phase::Fetching;
     m_lastGrowth = Clock::instance().seconds();
     m_lastLength = 0;
-    m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(list.at(currentRow()).referrer, m_address));
+    m_reply = SendEngineGet(networkFor(), QUrl(m_address), RefererFor(m_request.referrer, m_address));
     wireStates(m_reply);
     connect(m_reply, &QNetworkReply::readyRead, this, &InetDownloader::onFetchData);
     connect(m_reply, &QNetworkReply::finished, this, &InetDownloader::onFetchFinished);
@@ -441,24 +395,22 @@ void InetDownloader::onFetchData()
 {
     if (m_phase != Phase::Fetching || !m_reply)
         return;
-    if (abandonIfRowGone())
-        return;
     if (!writeAvailable()) {
-        endStalled();
+        endStalled(TransferOutcome::Failed, fileReason());
         return;
     }
-    if (!m_session.transferBusy()) {
+    if (!wanted()) {
         afterCancel();
         return;
     }
     // The fetch has no announced size to stop at; the maximum still holds.
-    if (double(m_file->size()) / kMegabyte > m_session.options().maxFileSizeMB) {
+    if (overMaximum(m_file->size())) {
         abortReply();
+        TransferResult result;
+        result.outcome = TransferOutcome::TooBig;
+        result.bytes = m_file->size();
         m_file->discard();
-        DownloadListModel &list = m_session.list();
-        list.modify(currentRow(), [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
-        list.setState(currentRow(), RowState::Done);
-        endRow(true);
+        finish(result);
     }
 }
 
@@ -466,30 +418,33 @@ void InetDownloader::onFetchFinished()
 {
     if (m_phase != Phase::Fetching || !m_reply)
         return;
-    if (abandonIfRowGone())
-        return;
     const bool written = writeAvailable();
     const qint64 length = m_file->size();
     const qint64 announced = AnnouncedLength(*m_reply);
-    const bool whole = written && (announced >= 0 ? length >= announced : !TransportFailed(*m_reply));
+    const bool broken = TransportFailed(*m_reply);
+    const bool whole = written && (announced >= 0 ? length >= announced : !broken);
+    const QString transportReason = broken ? NetworkFailureReason(*m_reply) : QString();
     abortReply();
-    DownloadListModel &list = m_session.list();
-    bool result = false;
+    TransferResult result;
+    result.wholeResponse = true;
+    result.bytes = length;
     if (whole && length >= 2 && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
-        list.modify(currentRow(), [&](DownloadRow &r) {
-            r.setSize(length);
-            r.received = length;
-            r.setPercent(100);
-        });
-        list.setState(currentRow(), RowState::Done);
-        result = true;
+        result.outcome = TransferOutcome::Complete;
     } else {
+        result.outcome = m_file->pageKeptOut() ? TransferOutcome::PageKeptOut : TransferOutcome::NothingFetched;
+        if (!written || m_file->errorNumber() != 0)
+            result.reason = fileReason();
+        else if (!whole)
+            result.reason = !transportReason.isEmpty()
+                ? transportReason
+                : QStringLiteral("the body ended short (%1 of %2 bytes)").arg(length).arg(announced);
+        else if (length < 2)
+            result.reason = QStringLiteral("no body came");
+        else
+            result.reason = QStringLiteral("a web page came instead of the document");
         m_file->discard();
-        list.clearTexts(currentRow());
-        list.setState(currentRow(), RowState::Failed);
     }
-    CorrectRowFileType(list, currentRow());
-    endRow(result);
+    finish(result);
 }
 
 void InetDownloader::cancel()
@@ -500,7 +455,9 @@ void InetDownloader::cancel()
     // The stop command clears TransferBusy right after cancelling; decide
     // once it has finished.
     m_cancelPending = true;
-    QTimer::singleShot(0, this, [this] {
+    QTimer::singleShot(0, this, [this, run = m_run] {
+        if (run != m_run)
+            return;
         m_cancelPending = false;
         afterCancel();
     });
@@ -508,26 +465,20 @@ void InetDownloader::cancel()
 
 void InetDownloader::afterCancel()
 {
-    if (m_phase == Phase::Idle || m_phase == Phase::Ending || abandonIfRowGone())
-        return;
-    DownloadListModel &list = m_session.list();
     switch (m_phase) {
     case Phase::Headers:
         abortReply();
-        list.setState(currentRow(), RowState::Failed);
-        endRow(false);
+        finish(TransferOutcome::NoAnswer, kCancelled);
         break;
     case Phase::Receiving:
     case Phase::Fetching:
-        if (m_session.transferBusy()) {
-            endStalled(); // the request is gone; nothing more can arrive
+        if (wanted()) {
+            endStalled(TransferOutcome::Failed, kCancelled); // the request is gone; nothing more can arrive
             break;
         }
         abortReply();
         m_file->discard();
-        list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::Cancelled); });
-        list.setState(currentRow(), RowState::Failed);
-        endRow(false);
+        finish(TransferOutcome::Cancelled, kCancelled);
         break;
     case Phase::Idle:
     case Phase::Ending:
@@ -535,25 +486,37 @@ void InetDownloader::afterCancel()
     }
 }
 
+void InetDownloader::abandon()
+{
+    if (m_phase == Phase::Idle)
+        return;
+    ++m_run;
+    m_ticker.stop();
+    abortReply();
+    if (m_file) {
+        m_file->discard();
+        m_file.reset();
+    }
+    m_cancelPending = false;
+    m_phase = Phase::Idle;
+}
+
 void InetDownloader::stallTick()
 {
-    if (m_phase == Phase::Idle || m_phase == Phase::Ending || abandonIfRowGone())
-        return;
     const double now = Clock::instance().seconds();
     switch (m_phase) {
     case Phase::Headers:
         if (now - m_requestStart >= kHeaderWaitSeconds) {
             abortReply();
-            m_session.list().setState(currentRow(), RowState::Failed);
-            endRow(false);
+            finish(TransferOutcome::NoAnswer, QStringLiteral("no answer within 30 s"));
         }
         break;
     case Phase::Receiving:
     case Phase::Fetching:
-        if (!m_session.transferBusy())
+        if (!wanted())
             afterCancel();
         else if (now - m_lastGrowth > kStallSeconds)
-            endStalled();
+            endStalled(TransferOutcome::TimedOut, QStringLiteral("time-out: nothing arrived for 120 s"));
         break;
     case Phase::Idle:
     case Phase::Ending:
@@ -561,49 +524,36 @@ void InetDownloader::stallTick()
     }
 }
 
-// The list was emptied under a running transfer: nothing to write into.
-bool InetDownloader::abandonIfRowGone()
-{
-    if (currentRow() >= 0)
-        return false;
-    m_ticker.stop();
-    abortReply();
-    if (m_file) {
-        m_file->discard();
-        m_file.reset();
-    }
-    m_phase = Phase::Idle;
-    emit finished(m_rowId, false);
-    return true;
-}
-
-void InetDownloader::endStalled()
+void InetDownloader::endStalled(TransferOutcome outcome, const QString &reason)
 {
     abortReply();
     if (m_file)
         m_file->discard();
-    DownloadListModel &list = m_session.list();
-    list.modify(currentRow(), [](DownloadRow &r) { r.setSizeNote(RowNote::TransferFailed); });
-    list.setState(currentRow(), RowState::Failed);
-    endRow(false);
+    finish(outcome, reason);
 }
 
-void InetDownloader::endRow(bool result)
+void InetDownloader::finish(TransferOutcome outcome, const QString &reason)
 {
-    if (abandonIfRowGone())
-        return;
+    TransferResult result;
+    result.outcome = outcome;
+    result.reason = reason;
+    result.bytes = m_file ? m_file->size() : 0;
+    result.total = m_announced > 0 ? m_announced : 0;
+    finish(result);
+}
+
+void InetDownloader::finish(TransferResult result)
+{
     m_phase = Phase::Ending;
     m_ticker.stop();
     abortReply();
-    const bool pageKeptOut = m_file && m_file->pageKeptOut();
     if (m_file) {
         m_file->discard();
         m_file.reset();
     }
-    const RowId id = m_rowId;
+    const quint64 id = m_request.rowId;
     m_phase = Phase::Idle;
-    emit rowEnded(id, pageKeptOut);
-    emit finished(id, result);
+    emit ended(id, result);
 }
 
 void InetDownloader::abortReply()

@@ -1,24 +1,25 @@
 #pragma once
-// The single-connection engine of download method 1: fetches one row at a
-// time, with the configured HTTP proxy and a Referer, reads the response
-// headers for size, type, charset and file name, applies the duplicate mode,
-// and streams the body to disk while showing progress in the row. At the end
-// of a row it says rowEnded() (the scheduler then applies the end-of-row
-// rules, DownloadSession::endRow) and then finished() once. The scheduler's
-// Inet下载当前文件 drives it. It holds its row by id, so rows may move or go
-// while it fetches.
+// The single-connection engine of download method 1 (see DownloadEngine):
+// fetches one row at a time, with the configured HTTP proxy and a Referer,
+// reads the response headers for size, type, charset and file name
+// (AnalyseResponseHeaders), asks the scheduler for the save path the headers
+// call for (TransferRequest::planSave), and streams the body to disk while
+// reporting its progress. It ends once with a typed outcome; the scheduler
+// writes the row, the status panels and the sounds. The scheduler's
+// Inet下载当前文件 drives it.
 //
 // It is an asynchronous state machine on the UI thread: waiting for headers,
 // receiving, or fetching the whole response; stallTick() does the time checks.
 // The old file at the save path is replaced only when the new copy is
-// complete, and only the row's folder is ever written.
-#include <QObject>
+// complete.
+#include "download/engines/DownloadEngine.h"
+
 #include <QPointer>
 #include <QString>
 #include <QTimer>
-#include <memory>
 
-class DownloadSession;
+#include <functional>
+#include <memory>
 
 // The states the single connection reports in the third status panel; the
 // numbers lead their texts.
@@ -41,25 +42,30 @@ class QNetworkAccessManager;
 class QNetworkReply;
 class TransferFile;
 
-class InetDownloader final : public QObject
+class InetDownloader final : public DownloadEngine
 {
     Q_OBJECT
 public:
-    using RowId = quint64;
-
-    explicit InetDownloader(DownloadSession &session, QObject *parent = nullptr);
+    // network: the manager every request goes through without a proxy; a
+    // proxied manager shares its cookies.
+    explicit InetDownloader(QNetworkAccessManager &network, QObject *parent = nullptr);
     ~InetDownloader() override;
 
-    // Inet下载文件: starts the row with this id and returns at once;
-    // finished() follows exactly once (true when the row ends Done, "大文件，跳过"
-    // included), after rowEnded() when the row was fetched (not for a row
-    // that is not listed or went while it was fetched).
-    void start(RowId id);
-    // True from start() until finished().
-    bool isExecuting() const;
-    // Abandons the request. In the receive phase with TransferBusy false (the
-    // stop command) the row ends "下载取消" and the partial file goes.
-    void cancel();
+    // Inet下载文件: starts the request's row and returns at once; ended()
+    // follows exactly once, also for a request it cannot take (busy).
+    void start(const TransferRequest &request) override;
+    bool isExecuting() const override;
+    QString address() const override { return m_address; }
+    QString saveFile() const override;
+    // Abandons the request. Waiting for headers, the row ends NoAnswer; in
+    // the receive phase it ends Cancelled when the transfer is no longer
+    // wanted (the stop command), else Failed.
+    void cancel() override;
+    void abandon() override;
+    // Whether the transfer is still wanted: read at every chunk and tick of
+    // the receive phase (the stop command clears TransferBusy). Always, when
+    // not set.
+    void setTransferWanted(std::function<bool()> wanted);
     // The time checks: 30 s waiting for headers, 120 s without growth. An
     // internal 1000 ms timer calls it; public for tests with a ManualClock.
     void stallTick();
@@ -71,20 +77,15 @@ public:
     static QString StateText(InetState state, int responseCode, const QString &responseText);
 
 signals:
-    // pageKeptOut: a web page came while the save file held a document, and
-    // the document was kept (the row then keeps the document's type).
-    void rowEnded(quint64 rowId, bool pageKeptOut);
-    void finished(quint64 rowId, bool result);
-    void stateChanged(int state); // int(InetState); StateText goes to status panel 3 as well
+    // state: int(InetState); text: its StateText, for status panel 3.
+    void stateChanged(int state, const QString &text);
 
 private:
     enum class Phase { Idle, Headers, Receiving, Fetching, Ending };
 
     QNetworkAccessManager &networkFor();
-    QNetworkReply *issueRequest();
     void wireStates(QNetworkReply *reply);
     void setState(InetState state);
-    int currentRow() const;
     void onHeaders();
     void onReceiveData();
     void onReceiveFinished();
@@ -92,22 +93,24 @@ private:
     void onFetchData();
     void onFetchFinished();
     void afterCancel();
-    bool abandonIfRowGone();
-    void endStalled();
-    void endRow(bool result);
+    bool wanted() const;
+    bool overMaximum(qint64 length) const;
+    QString fileReason() const;
+    void endStalled(TransferOutcome outcome, const QString &reason);
+    void finish(TransferOutcome outcome, const QString &reason = QString());
+    void finish(TransferResult result);
     void abortReply();
     bool writeAvailable();
 
-    DownloadSession &m_session;
+    QNetworkAccessManager &m_network;
     std::unique_ptr<QNetworkAccessManager> m_proxyNetwork;
     QPointer<QNetworkReply> m_reply;
     std::unique_ptr<TransferFile> m_file;
     Phase m_phase = Phase::Idle;
-    RowId m_rowId = 0;
+    TransferRequest m_request;
+    std::function<bool()> m_wanted;
     QString m_address;
-    QString m_headerBlock;
     qint64 m_announced = 0;
-    bool m_sizeUnknown = false;
     bool m_successStatus = false;
     bool m_httpOk = false;
     double m_requestStart = 0;
@@ -116,5 +119,6 @@ private:
     int m_responseCode = 0;
     QString m_responseText;
     bool m_cancelPending = false;
+    quint64 m_run = 0; // counts starts and abandons: a late timer call finds its run gone
     QTimer m_ticker;
 };

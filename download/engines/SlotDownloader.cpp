@@ -38,6 +38,66 @@ SlotDownloader::SlotDownloader(QNetworkAccessManager &network, QObject *parent)
 {
     m_watchdog.setInterval(1000);
     connect(&m_watchdog, &QTimer::timeout, this, &SlotDownloader::watchdogTick);
+
+    // The slot's own reports in the engine contract's terms.
+    connect(this, &SlotDownloader::DownloadProgress, this, [this](qint64 cur, qint64 max, const QString &) {
+        if (m_reported)
+            return;
+        if (max > 0) {
+            emit progress(m_rowId, cur, max);
+            return;
+        }
+        TransferResult result;
+        result.outcome = TransferOutcome::TooBig;
+        result.bytes = cur;
+        report(result);
+    });
+    connect(this, &SlotDownloader::DownloadComplete, this, [this](qint64 cur, qint64 max, const QString &) {
+        TransferResult result;
+        result.outcome = TransferOutcome::Complete;
+        result.bytes = cur;
+        result.total = max;
+        if (cur < max)
+            result.reason = QStringLiteral("the body ended short (%1 of %2 bytes)").arg(cur).arg(max);
+        report(result);
+    });
+    connect(this, &SlotDownloader::DownloadError, this, [this](const QString &missCode, const QString &) {
+        TransferResult result;
+        result.outcome = missCode == kTimedOut ? TransferOutcome::TimedOut
+            : pageKeptOut()                    ? TransferOutcome::PageKeptOut
+                                               : TransferOutcome::Failed;
+        result.bytes = m_received;
+        result.total = m_total;
+        result.reason = m_reason;
+        report(result);
+    });
+}
+
+void SlotDownloader::start(const TransferRequest &request)
+{
+    m_rowId = request.rowId;
+    setMaximumBytes(MaximumBytes(request.maxFileSizeMB));
+    BeginDownload(request.address, request.savePath, request.referrer);
+}
+
+void SlotDownloader::abandon()
+{
+    // The slot's own failure, with the contract's report kept back.
+    m_reported = true;
+    fail(kCannotDownload);
+}
+
+bool SlotDownloader::isExecuting() const
+{
+    return m_watchdog.isActive() && !m_ended;
+}
+
+void SlotDownloader::report(const TransferResult &result)
+{
+    if (m_reported)
+        return;
+    m_reported = true;
+    emit ended(m_rowId, result);
 }
 
 SlotDownloader::~SlotDownloader()
@@ -64,6 +124,9 @@ void SlotDownloader::BeginDownload(const QString &url, const QString &saveFile, 
     // Only http and https are fetched (never a local file or another
     // protocol), and an existing file we may not replace is left alone.
     if (!reserved || !IsHttpUrl(target) || !m_file->canReplaceTarget() || !m_file->open()) {
+        m_reason = !IsHttpUrl(target)           ? QStringLiteral("not an http address")
+            : !reserved || m_file->errorNumber() ? FileFailureReason(m_file->errorNumber())
+                                                 : QStringLiteral("cannot replace the existing file");
         QTimer::singleShot(0, this, [this] { fail(kCannotDownload); });
         return;
     }
@@ -255,10 +318,33 @@ bool SlotDownloader::pageKeptOut() const
     return m_file && m_file->pageKeptOut();
 }
 
+QString SlotDownloader::failureReason(const QString &missCode) const
+{
+    if (missCode == kTimedOut)
+        return QStringLiteral("time-out");
+    if (m_file && m_file->errorNumber() != 0)
+        return FileFailureReason(m_file->errorNumber());
+    if (m_file && m_file->pageKeptOut())
+        return QStringLiteral("a web page came instead of the document");
+    for (const QPointer<QNetworkReply> &reply : {m_reply, m_fallback}) {
+        if (reply && reply->error() != QNetworkReply::NoError)
+            return NetworkFailureReason(*reply);
+    }
+    if (!m_networkReason.isEmpty())
+        return m_networkReason;
+    if (m_lastStatus != 0 && (m_lastStatus < 200 || m_lastStatus >= 300))
+        return HttpStatusReason(m_lastStatus);
+    if (m_maxBytes >= 0 && m_file && m_file->size() > m_maxBytes)
+        return QStringLiteral("larger than the maximum size");
+    return QStringLiteral("no usable body");
+}
+
 void SlotDownloader::fail(const QString &missCode)
 {
     if (m_ended)
         return;
+    if (m_reason.isEmpty())
+        m_reason = failureReason(missCode);
     m_ended = true;
     m_watchdog.stop();
     dropReply(m_reply);
@@ -274,6 +360,10 @@ void SlotDownloader::dropReply(QPointer<QNetworkReply> &reply)
         return;
     QNetworkReply *doomed = reply;
     reply = nullptr;
+    if (const int status = HttpStatus(*doomed))
+        m_lastStatus = status;
+    if (doomed->isFinished() && doomed->error() != QNetworkReply::NoError)
+        m_networkReason = NetworkFailureReason(*doomed);
     doomed->disconnect(this);
     doomed->abort();
     doomed->deleteLater();

@@ -2,7 +2,9 @@
 // The engine of one download slot of method 2 (see DownloadEngine): fetches
 // one document from one address into one file without blocking, and reports
 // progress, completion or failure. The scheduler owns up to six of these
-// (slot k = 1..6), one per started row.
+// (slot k = 1..6), one per started row, and drives them through the engine
+// contract (start, cancel, ended); BeginDownload and the three Download*
+// signals are the same transfer in the slot's own terms.
 //
 // The body is streamed to a temporary file beside the save file and moved
 // onto the save file only when it is complete (or, for a save file this slot
@@ -31,24 +33,40 @@ public:
     // temporary file removed; the save file keeps what it held before.
     ~SlotDownloader() override;
 
+    // DownloadEngine: BeginDownload with the request's address, save path
+    // and referrer, held to its maximum size; the Download* signals below
+    // come back as receiving/progress/ended for the request's row (a body
+    // past the maximum without a total ends TooBig).
+    void start(const TransferRequest &request) override;
+    void cancel() override { CancelAsyncRead(); }
+    void abandon() override;
+    bool isExecuting() const override;
+
     // Starts the transfer and returns at once. `ref` is accepted and not sent.
-    void BeginDownload(const QString &url, const QString &saveFile, const QString &ref) override;
+    void BeginDownload(const QString &url, const QString &saveFile, const QString &ref);
     // Cancels the normal transfer (the fallback fetch is not touched).
-    void CancelAsyncRead() override;
+    void CancelAsyncRead();
     // The 1000 ms watchdog tick: 300 s without a change of the received
     // count ends the slot with "超时". Public so tests can drive it.
     void watchdogTick();
-    bool pageKeptOut() const override;
+    // A web page came while the save file held a document, and the document
+    // was kept (the slot then ends with DownloadError).
+    bool pageKeptOut() const;
 
     // The maximum file size in bytes (negative: none, the default). A body
     // without an announced total that grows past it is reported once as
     // DownloadProgress(n, 0) (no total known), so the scheduler's
     // "大文件，跳过" rule ends the slot; the transfer stops there in any case.
-    void setMaximumBytes(qint64 bytes) override;
+    void setMaximumBytes(qint64 bytes);
 
     QString saveFile() const override;
     // The cleaned address ("&amp;" -> "&" in any letter case, spaces trimmed).
     QString address() const override;
+
+signals:
+    void DownloadProgress(qint64 curBytes, qint64 maxBytes, const QString &saveFile);
+    void DownloadComplete(qint64 curBytes, qint64 maxBytes, const QString &saveFile);
+    void DownloadError(const QString &missCode, const QString &saveFile); // "超时" or "无法下载"
 
 private:
     void onReadyRead();
@@ -59,6 +77,8 @@ private:
     bool stoppedOversize();
     void fail(const QString &missCode);
     void dropReply(QPointer<QNetworkReply> &reply);
+    QString failureReason(const QString &missCode) const;
+    void report(const TransferResult &result);
 
     QNetworkAccessManager &m_network;
     QString m_saveFile;
@@ -73,4 +93,10 @@ private:
     qint64 m_maxBytes = -1;
     bool m_ended = false;
     QTimer m_watchdog;
+    quint64 m_rowId = 0;
+    bool m_reported = false; // ended() was emitted
+    QString m_reason;        // why the slot failed, once known
+    int m_lastStatus = 0;    // the HTTP status of the last reply dropped
+    QString m_networkReason; // the last dropped reply's network failure
+
 };

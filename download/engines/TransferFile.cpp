@@ -56,6 +56,7 @@ bool TransferFile::reserve()
         m_existed = !m_reservedByUs;
         return true;
     }
+    m_errno = errno;
     return false;
 }
 
@@ -89,9 +90,12 @@ bool TransferFile::open()
             m_tempPath = path;
             return true;
         }
-        if (errno != EEXIST)
+        if (errno != EEXIST) {
+            m_errno = errno;
             return false;
+        }
     }
+    m_errno = EEXIST;
     return false;
 }
 
@@ -104,6 +108,7 @@ bool TransferFile::append(const char *data, qint64 length)
         if (written < 0) {
             if (errno == EINTR)
                 continue;
+            m_errno = errno;
             return false;
         }
         data += written;
@@ -133,6 +138,7 @@ bool TransferFile::commit()
         return false;
     closeTemp();
     if (::rename(nativePath(m_tempPath).constData(), nativePath(m_target).constData()) != 0) {
+        m_errno = errno;
         removeTemp();
         return false;
     }

@@ -58,6 +58,8 @@ public:
     // came and the document stayed.
     bool pageWouldReplaceDocument() const;
     bool pageKeptOut() const { return m_pageKeptOut; }
+    // The errno of the last file operation that failed, 0 when none did.
+    int errorNumber() const { return m_errno; }
 
 private:
     void closeTemp();
@@ -71,4 +73,5 @@ private:
     bool m_reservedByUs = false;
     bool m_committed = false;
     mutable bool m_pageKeptOut = false;
+    int m_errno = 0;
 };

@@ -20,19 +20,18 @@
 DownloadScheduler::DownloadScheduler(DownloadSession &session, QObject *parent)
     : QObject(parent)
     , m_session(session)
-    , m_inet(new InetDownloader(session, this))
     , m_engineFactory([](QNetworkAccessManager &network, QObject *parent) -> DownloadEngine * {
         return new SlotDownloader(network, parent);
     })
 {
     m_slotRowId.fill(0);
+    setSingleConnection(new InetDownloader(session.network()));
     redownloadFailedRows = [this] { RedownloadFailedRows(m_session.list()); };
     redownloadPageRows = [this] { RedownloadPageRows(m_session.list()); };
 
-    connect(m_inet, &InetDownloader::rowEnded, this, [this](quint64 id, bool pageKeptOut) {
-        m_session.endRow(m_session.list().indexOfId(id), DownloadSession::PageRule::WithXml, pageKeptOut);
-    });
-    connect(m_inet, &InetDownloader::finished, this, &DownloadScheduler::onInetFinished);
+    DownloadListModel &list = session.list();
+    connect(&list, &QAbstractItemModel::rowsRemoved, this, &DownloadScheduler::dropTransfersOfGoneRows);
+    connect(&list, &QAbstractItemModel::modelReset, this, &DownloadScheduler::dropTransfersOfGoneRows);
 
     m_timerDown.setInterval(1000);
     m_timer1.setInterval(1000);
@@ -47,6 +46,31 @@ DownloadScheduler::~DownloadScheduler()
     // last signals from reaching a half-destroyed scheduler.
     for (int k = 1; k <= kMaxSlots; ++k)
         unloadSlot(k, true);
+    disconnect(m_inet, nullptr, this, nullptr);
+}
+
+InetDownloader *DownloadScheduler::inetDownloader() const
+{
+    return qobject_cast<InetDownloader *>(m_inet);
+}
+
+void DownloadScheduler::setSingleConnection(DownloadEngine *engine)
+{
+    if (!engine)
+        return;
+    delete m_inet;
+    m_inet = engine;
+    engine->setParent(this);
+    if (InetDownloader *inet = inetDownloader()) {
+        // The stop command ends a receiving single connection by clearing TransferBusy.
+        inet->setTransferWanted([this] { return m_session.transferBusy(); });
+        connect(inet, &InetDownloader::stateChanged, this,
+                [this](int, const QString &text) { m_session.setStatusPanel(StatusPanel::EngineState, text); });
+    }
+    connect(engine, &DownloadEngine::receiving, this, &DownloadScheduler::onInetReceiving);
+    connect(engine, &DownloadEngine::progress, this, &DownloadScheduler::onInetProgress);
+    connect(engine, &DownloadEngine::ended, this,
+            [this](quint64 id, const TransferResult &result) { endTransfer(0, id, result); });
 }
 
 void DownloadScheduler::setManualTicks(bool manual)
@@ -138,8 +162,10 @@ void DownloadScheduler::stop()
 
     DownloadListModel &list = m_session.list();
     for (int i = 0; i < list.count(); ++i) {
-        if (list.at(i).state == RowState::Downloading)
+        if (list.at(i).state == RowState::Downloading) {
             list.setState(i, RowState::Failed);
+            emit rowFailed(list.idAt(i), QStringLiteral("cancelled"));
+        }
     }
     m_session.setTransferBusy(false);
 }
@@ -214,7 +240,6 @@ void DownloadScheduler::startMethod2()
         list.setState(taken, RowState::Downloading);
         m_session.locateRow(taken);
         const QString savePath = PlanSlotSavePath(list, taken, m_session.options().duplicateMode);
-        m_slotRowId[s] = list.idAt(taken);
         多线程下载(s, taken, 选择url(list.at(taken).address), savePath);
     }
 }
@@ -232,38 +257,62 @@ void DownloadScheduler::多线程下载(int Index, int 序号, const QString &�
     unloadSlot(Index, true);
     DownloadEngine *slot = m_engineFactory(m_session.network(), this);
     m_slots[Index] = slot;
-    // A body without an announced total is held to the maximum size too.
-    slot->setMaximumBytes(qint64(m_session.options().maxFileSizeMB * 1024.0 * 1024.0));
-    connect(slot, &DownloadEngine::DownloadProgress, this,
-            [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadProgress(Index, cur, max, file); });
-    connect(slot, &DownloadEngine::DownloadComplete, this,
-            [this, Index](qint64 cur, qint64 max, const QString &file) { onDownloadComplete(Index, cur, max, file); });
-    connect(slot, &DownloadEngine::DownloadError, this,
-            [this, Index](const QString &code, const QString &file) { onDownloadError(Index, code, file); });
+    m_slotRowId[Index] = list.idAt(序号);
+    connect(slot, &DownloadEngine::progress, this,
+            [this, Index](quint64, qint64 received, qint64 total) { onSlotProgress(Index, received, total); });
+    connect(slot, &DownloadEngine::ended, this,
+            [this, Index](quint64 id, const TransferResult &result) { endTransfer(Index, id, result); });
 
     m_session.setTransferBusy(true);
     list.setState(序号, RowState::Downloading);
     m_session.locateRow(序号);
     list.clearTexts(序号);
-    slot->BeginDownload(网址, 保存文件路径, list.at(序号).referrer);
+    TransferRequest request;
+    request.rowId = list.idAt(序号);
+    request.address = 网址;
+    request.savePath = 保存文件路径;
+    request.referrer = list.at(序号).referrer;
+    // A body without an announced total is held to the maximum size too.
+    request.maxFileSizeMB = m_session.options().maxFileSizeMB;
+    slot->start(request);
 }
 
 void DownloadScheduler::Inet下载当前文件(int li)
 {
+    DownloadListModel &list = m_session.list();
+    if (li < 0 || li >= list.count())
+        return;
     if (m_inet->isExecuting() || m_session.transferBusy()) {
-        m_session.list().modify(li, [](DownloadRow &row) {
+        list.modify(li, [](DownloadRow &row) {
             row.state = RowState::Waiting;
             row.setSizeNote(RowNote::WaitingForRetry);
         });
         return;
     }
     m_session.setTransferBusy(true);
-    m_inet->start(m_session.list().idAt(li));
-}
+    const DownloadRow &row = list.at(li);
+    const quint64 id = list.idAt(li);
+    m_inetRowId = id;
+    m_session.setStatusPanel(StatusPanel::Transfer, QStringLiteral("正在下载:") + row.name);
 
-void DownloadScheduler::onInetFinished(quint64, bool)
-{
-    m_session.setTransferBusy(false);
+    const DownloadOptions &options = m_session.options();
+    TransferRequest request;
+    request.rowId = id;
+    request.address = 选择url(row.address);
+    request.referrer = row.referrer;
+    request.maxFileSizeMB = options.maxFileSizeMB;
+    request.proxyEnabled = options.proxyEnabled;
+    request.proxyHost = options.proxyUrl;
+    request.proxyPort = options.proxyPort;
+    // The save plan waits for the headers: they name the type.
+    request.planSave = [this, id](const ResponseHeaderVerdict &verdict) {
+        DownloadListModel &rows = m_session.list();
+        const int at = rows.indexOfId(id);
+        if (at < 0)
+            return QString();
+        return PlanSingleConnectionSavePath(rows, at, verdict.extension, m_session.options().duplicateMode);
+    };
+    m_inet->start(request);
 }
 
 int DownloadScheduler::CountSlotInstances() const
@@ -302,7 +351,7 @@ void DownloadScheduler::unloadSlot(int k, bool now)
     // We may be inside one of its own signals, so it goes later; its
     // transfer goes now, or a document skipped as too big could still
     // arrive in full before the deletion.
-    slot->CancelAsyncRead();
+    slot->cancel();
     slot->deleteLater();
     // Switched to method 1 while slots still fetched: the last slot's end
     // frees the transfer, so the single connection starts on the next tick.
@@ -335,71 +384,232 @@ void DownloadScheduler::playIfPrompted(NotificationSound sound) const
 
 void DownloadScheduler::onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &)
 {
-    const int row = rowOfSlot(Index);
-    if (row < 0)
-        return;
-    if (MaxBytes <= 0) {
-        // A body without a total that passed the maximum: its size stays
-        // unknown, what arrived is only what arrived.
-        if (double(CurBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
-            m_session.list().modify(row, [&](DownloadRow &r) {
-                r.state = RowState::Done;
-                r.setSizeNote(RowNote::UnknownSize);
-                r.received = CurBytes;
-                r.setProgressNote(RowNote::TooBig);
-            });
-            m_session.markFinished();
-            unloadSlot(Index, false);
-        }
+    if (MaxBytes > 0) {
+        onSlotProgress(Index, CurBytes, MaxBytes);
         return;
     }
-    if (MaxBytes < CurBytes)
-        return;
-    writeSizes(row, CurBytes, MaxBytes);
-    if (double(MaxBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
-        m_session.list().modify(row, [](DownloadRow &r) {
-            r.state = RowState::Done;
-            r.setProgressNote(RowNote::TooBig);
-        });
-        m_session.markFinished();
-        unloadSlot(Index, false);
-    }
+    TransferResult result;
+    result.outcome = TransferOutcome::TooBig;
+    result.bytes = CurBytes;
+    if (double(CurBytes) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB && rowOfSlot(Index) >= 0)
+        endTransfer(Index, m_slotRowId[Index], result);
 }
 
 void DownloadScheduler::onDownloadComplete(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &)
 {
-    const int row = rowOfSlot(Index);
-    if (row < 0)
+    if (rowOfSlot(Index) < 0)
         return;
-    DownloadListModel &list = m_session.list();
-    if (MaxBytes > 0 && MaxBytes >= CurBytes)
-        writeSizes(row, CurBytes, MaxBytes);
-    list.setState(row, list.at(row).complete() ? RowState::Done : RowState::Failed);
-    unloadSlot(Index, false);
-    CorrectRowFileType(list, row);
-    m_session.endRow(row, DownloadSession::PageRule::HtmOrHtml);
+    TransferResult result;
+    result.outcome = TransferOutcome::Complete;
+    result.bytes = CurBytes;
+    result.total = MaxBytes;
+    endTransfer(Index, m_slotRowId[Index], result);
 }
 
-void DownloadScheduler::onDownloadError(int Index, const QString &, const QString &)
+void DownloadScheduler::onDownloadError(int Index, const QString &MissCode, const QString &)
+{
+    if (rowOfSlot(Index) < 0)
+        return;
+    TransferResult result;
+    result.outcome = MissCode == QStringLiteral("超时") ? TransferOutcome::TimedOut : TransferOutcome::Failed;
+    endTransfer(Index, m_slotRowId[Index], result);
+}
+
+void DownloadScheduler::onSlotProgress(int Index, qint64 received, qint64 total)
 {
     const int row = rowOfSlot(Index);
+    if (row < 0 || total <= 0 || total < received)
+        return;
+    writeSizes(row, received, total);
+    if (double(total) / 1024.0 / 1024.0 > m_session.options().maxFileSizeMB) {
+        TransferResult result;
+        result.outcome = TransferOutcome::TooBig;
+        result.bytes = received;
+        result.total = total;
+        endTransfer(Index, m_slotRowId[Index], result);
+    }
+}
+
+void DownloadScheduler::onInetReceiving(quint64 rowId, qint64 total, bool counted)
+{
+    m_session.list().modify(m_session.list().indexOfId(rowId), [&](DownloadRow &r) {
+        if (total > 0)
+            r.setSize(total);
+        else
+            r.setSizeNote(RowNote::UnknownSize);
+        if (counted)
+            r.received = 0;
+    });
+}
+
+void DownloadScheduler::onInetProgress(quint64 rowId, qint64 received, qint64 total)
+{
+    m_session.list().modify(m_session.list().indexOfId(rowId), [&](DownloadRow &r) {
+        r.received = received;
+        if (total > 0)
+            r.setPercent(received * 100 / total);
+    });
+}
+
+namespace {
+
+// The few words a failed end goes with when the engine named none.
+QString ReasonFor(const TransferResult &result)
+{
+    if (!result.reason.isEmpty())
+        return result.reason;
+    switch (result.outcome) {
+    case TransferOutcome::Complete:
+        return QStringLiteral("the body ended short (%1 of %2 bytes)").arg(result.bytes).arg(result.total);
+    case TransferOutcome::TimedOut: return QStringLiteral("time-out");
+    case TransferOutcome::Cancelled: return QStringLiteral("cancelled");
+    case TransferOutcome::CannotReplace: return QStringLiteral("cannot replace the existing file");
+    case TransferOutcome::PageKeptOut: return QStringLiteral("a web page came instead of the document");
+    case TransferOutcome::NoAnswer: return QStringLiteral("no answer");
+    case TransferOutcome::NothingFetched: return QStringLiteral("no body came");
+    case TransferOutcome::TooBig:
+    case TransferOutcome::Failed: break;
+    }
+    return QStringLiteral("download failed");
+}
+
+} // namespace
+
+bool DownloadScheduler::writeSingleConnectionEnd(int row, const TransferResult &result)
+{
+    DownloadListModel &list = m_session.list();
+    const auto failWith = [&](RowNote sizeNote) {
+        list.modify(row, [sizeNote](DownloadRow &r) { r.setSizeNote(sizeNote); });
+        list.setState(row, RowState::Failed);
+    };
+    // What the whole-response fetch could not use empties the progress columns.
+    const auto failEmptied = [&] {
+        list.clearTexts(row);
+        list.setState(row, RowState::Failed);
+        CorrectRowFileType(list, row);
+    };
+    switch (result.outcome) {
+    case TransferOutcome::Complete:
+        list.modify(row, [&](DownloadRow &r) {
+            if (result.wholeResponse) {
+                r.setSize(result.bytes);
+                r.received = result.bytes;
+                r.setPercent(100);
+            } else if (r.received >= 0 && result.total <= 0 && r.sizeNote == RowNote::UnknownSize) {
+                r.setSize(r.received);
+                r.setPercent(100);
+            }
+        });
+        list.setState(row, RowState::Done);
+        CorrectRowFileType(list, row);
+        return true;
+    case TransferOutcome::TooBig:
+        list.modify(row, [](DownloadRow &r) { r.setProgressNote(RowNote::TooBig); });
+        list.setState(row, RowState::Done);
+        return true;
+    case TransferOutcome::NoAnswer:
+        list.setState(row, RowState::Failed);
+        return false;
+    case TransferOutcome::Failed:
+    case TransferOutcome::TimedOut:
+        failWith(RowNote::TransferFailed);
+        return false;
+    case TransferOutcome::Cancelled:
+        failWith(RowNote::Cancelled);
+        return false;
+    case TransferOutcome::CannotReplace:
+        list.modify(row, [&](DownloadRow &r) {
+            r.setSize(result.bytes);
+            r.received = result.bytes;
+            r.setProgressNote(RowNote::CannotReplace);
+        });
+        list.setState(row, RowState::Failed);
+        return false;
+    case TransferOutcome::PageKeptOut:
+        if (result.wholeResponse)
+            failEmptied();
+        else
+            failWith(RowNote::TransferFailed);
+        return false;
+    case TransferOutcome::NothingFetched:
+        failEmptied();
+        return false;
+    }
+    return false;
+}
+
+void DownloadScheduler::endTransfer(int Index, quint64 rowId, const TransferResult &result)
+{
+    DownloadListModel &list = m_session.list();
+    const bool single = Index == 0;
+    if (!single && (Index < 1 || Index > kMaxSlots || m_slotRowId[Index] != rowId || !m_slots[Index]))
+        return; // not the transfer this slot holds now
+    const int row = list.indexOfId(rowId);
+    bool failed = false;
+    if (single) {
+        if (row >= 0) {
+            failed = !writeSingleConnectionEnd(row, result);
+            m_session.endRow(row, DownloadSession::PageRule::WithXml, result.outcome == TransferOutcome::PageKeptOut);
+        }
+        m_session.setTransferBusy(false);
+    } else if (row < 0) {
+        unloadSlot(Index, false);
+    } else if (result.outcome == TransferOutcome::Complete) {
+        if (result.total > 0 && result.total >= result.bytes)
+            writeSizes(row, result.bytes, result.total);
+        failed = !list.at(row).complete();
+        list.setState(row, failed ? RowState::Failed : RowState::Done);
+        unloadSlot(Index, false);
+        CorrectRowFileType(list, row);
+        m_session.endRow(row, DownloadSession::PageRule::HtmOrHtml);
+    } else if (result.outcome == TransferOutcome::TooBig) {
+        // A body without a total that passed the maximum: its size stays
+        // unknown, what arrived is only what arrived.
+        const bool totalKnown = result.total > 0;
+        list.modify(row, [&](DownloadRow &r) {
+            r.state = RowState::Done;
+            if (!totalKnown) {
+                r.setSizeNote(RowNote::UnknownSize);
+                r.received = result.bytes;
+            }
+            r.setProgressNote(RowNote::TooBig);
+        });
+        m_session.markFinished();
+        unloadSlot(Index, false);
+    } else {
+        // Every byte may have arrived before the file could not be kept; a
+        // failed row never says "100%".
+        list.modify(row, [](DownloadRow &r) {
+            if (r.percent >= 100)
+                r.percent = -1;
+        });
+        list.setState(row, RowState::Failed);
+        failed = true;
+        unloadSlot(Index, false);
+        // A sign-in page kept out of an existing document still asks for the
+        // automatic sign-in.
+        if (result.outcome == TransferOutcome::PageKeptOut)
+            m_session.startSiteLoginAfterDownload(row, DownloadSession::PageRule::HtmOrHtml, true);
+        m_session.markFinished();
+    }
     if (row < 0)
         return;
-    // Every byte may have arrived before the file could not be kept; a
-    // failed row never says "100%".
-    m_session.list().modify(row, [](DownloadRow &r) {
-        if (r.percent >= 100)
-            r.percent = -1;
-    });
-    const DownloadEngine *engine = slotInstance(Index);
-    const bool pageKeptOut = engine && engine->pageKeptOut();
-    m_session.list().setState(row, RowState::Failed);
-    unloadSlot(Index, false);
-    // A sign-in page kept out of an existing document still asks for the
-    // automatic sign-in.
-    if (pageKeptOut)
-        m_session.startSiteLoginAfterDownload(row, DownloadSession::PageRule::HtmOrHtml, true);
-    m_session.markFinished();
+    if (failed)
+        emit rowFailed(rowId, ReasonFor(result));
+    emit transferEnded(rowId, result);
+}
+
+void DownloadScheduler::dropTransfersOfGoneRows()
+{
+    DownloadListModel &list = m_session.list();
+    if (m_inet->isExecuting() && list.indexOfId(m_inetRowId) < 0) {
+        m_inet->abandon();
+        m_session.setTransferBusy(false);
+    }
+    for (int k = 1; k <= kMaxSlots; ++k) {
+        if (m_slots[k] && list.indexOfId(m_slotRowId[k]) < 0)
+            unloadSlot(k, false);
+    }
 }
 
 void DownloadScheduler::housekeepingTick()

@@ -4,10 +4,13 @@
 // ticks (the scheduler tick Timer_Down starts downloads while downloading is
 // on, the housekeeping tick Timer1 runs from creation on), the
 // single-connection engine of method 1 and up to six slot downloaders of
-// method 2. It applies the engines' reports to the rows and ends every row by
-// the same rules (DownloadSession::endRow). Slots and the single connection
-// hold their rows by id, so a row that moved is still found and one that went
-// is not written. Windows only wire its signals to their controls.
+// method 2. Both kinds speak the one engine contract (DownloadEngine); the
+// scheduler alone writes what their reports mean into the rows, the status
+// panels and the sounds, each method by its own rules, and ends every row in
+// one place (endTransfer, then DownloadSession::endRow). Slots and the single
+// connection hold their rows by id, so a row that moved is still found; the
+// transfer of a row that went is abandoned. Windows only wire its signals to
+// their controls.
 //
 // Both tick functions are public so that tests call them under a ManualClock;
 // setManualTicks(true) keeps the real timers from firing behind their back.
@@ -35,7 +38,13 @@ public:
     ~DownloadScheduler() override;
 
     DownloadSession &session() const { return m_session; }
-    InetDownloader &inet() const { return *m_inet; }
+    // The single connection of method 1: an InetDownloader unless replaced.
+    DownloadEngine &inet() const { return *m_inet; }
+    // The real one, or null when a test put another engine in its place.
+    InetDownloader *inetDownloader() const;
+    // Puts another engine in the single connection's place (the scheduler
+    // owns it from now on); for tests.
+    void setSingleConnection(DownloadEngine *engine);
 
     // Tests call the tick functions themselves; true stops both timers for
     // good (the tick states still switch on and off as usual).
@@ -76,7 +85,8 @@ public:
     // connection's) works on, or -1 when it has none or the row has gone.
     int slotRow(int k) const;
 
-    // A slot's reports, slot number first. Slot 0 and rows that no longer
+    // A slot's reports in the slot's own terms, slot number first (what its
+    // engine reports comes the same way). Slot 0 and rows that no longer
     // exist are ignored.
     void onDownloadProgress(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &SaveFile);
     void onDownloadComplete(int Index, qint64 CurBytes, qint64 MaxBytes, const QString &SaveFile);
@@ -115,6 +125,11 @@ signals:
     void methodChanged(int method, int threadCount);
     // The stop procedure unticked "当有待下载项时，自动启动下载" and "自动重新下载：".
     void automaticOptionsCleared();
+    // A row ended Failed, with a few words on why ("disk full", "HTTP status
+    // 404", "time-out", ...).
+    void rowFailed(quint64 rowId, const QString &reason);
+    // A transfer of either method ended and its row has been written.
+    void transferEnded(quint64 rowId, const TransferResult &result);
 
 private:
     void setTickOn(bool on);
@@ -123,13 +138,20 @@ private:
     void startMethod1();
     void startMethod2();
     void unloadSlot(int k, bool now);
-    void onInetFinished(quint64 rowId, bool result);
     int rowOfSlot(int Index) const;
     void writeSizes(int row, qint64 CurBytes, qint64 MaxBytes);
+    void onSlotProgress(int Index, qint64 received, qint64 total);
+    void onInetReceiving(quint64 rowId, qint64 total, bool counted);
+    void onInetProgress(quint64 rowId, qint64 received, qint64 total);
+    // The end of a transfer: slot Index (1..6) or the single connection (0).
+    void endTransfer(int Index, quint64 rowId, const TransferResult &result);
+    // Writes the end into the row by method 1's rules; true when it ended Done.
+    bool writeSingleConnectionEnd(int row, const TransferResult &result);
+    void dropTransfersOfGoneRows();
     void playIfPrompted(NotificationSound sound) const;
 
     DownloadSession &m_session;
-    InetDownloader *m_inet;
+    DownloadEngine *m_inet = nullptr;
     QTimer m_timerDown; // the scheduler tick
     QTimer m_timer1;    // the housekeeping tick
     bool m_manualTicks = false;
@@ -139,4 +161,5 @@ private:
     DownloadEngineFactory m_engineFactory;
     std::array<DownloadEngine *, kMaxSlots + 1> m_slots{}; // [0] stays empty
     std::array<quint64, 12> m_slotRowId;                    // the row id per slot; 0 = none
+    quint64 m_inetRowId = 0;                                // the single connection's row
 };

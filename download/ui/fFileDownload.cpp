@@ -11,7 +11,6 @@
 #include "download/core/DownloadSession.h"
 #include "download/core/DownloadSettings.h"
 #include "download/dialogs/fOption.h"
-#include "download/engines/InetDownloader.h"
 #include "download/scheduler/DownloadScheduler.h"
 #include "download/ui/DownloadStateIcons.h"
 #include "download/ui/LoginPanel.h"
@@ -331,6 +330,12 @@ void fFileDownload::wireScheduler()
     connect(m_scheduler, &DownloadScheduler::automaticOptionsCleared, this, [this] {
         m_check4->setChecked(false);
         m_check3->setChecked(false);
+    });
+    // Why the last row failed, in the first panel: the row's name and a few words.
+    connect(m_scheduler, &DownloadScheduler::rowFailed, this, [this](quint64 id, const QString &reason) {
+        const int row = m_list->indexOfId(id);
+        if (row >= 0)
+            m_session->setStatusPanel(StatusPanel::First, m_list->at(row).name + QStringLiteral(": ") + reason);
     });
     connect(m_session, &DownloadSession::statusPanelChanged, this, &fFileDownload::setPanel);
     connect(m_session, &DownloadSession::locateRowRequested, this, [this](int row) {
