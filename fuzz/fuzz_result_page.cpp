@@ -8,6 +8,7 @@
 // saved page or the page address, as the command does), a line feed, the
 // transport charset (an HTTP Content-Type's parameter), a line feed, the
 // page's bytes. An odd input length asks for the titles without spaces.
+// A page too deep to parse gives nothing and has no root.
 #include "download/core/ListLine.h"
 #include "fuzz/FuzzSupport.h"
 #include "harvest/core/AnalysisListModel.h"
@@ -33,11 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (base.isEmpty())
         base = QStringLiteral("http://portal.example/");
 
-    const ResultPage page = ParseResultPage(markup, pageAddress, base, removeSpaces);
-    fuzz::require(!page.accessBlocked || page.items.isEmpty(), "a blocked page gives no results");
     AnalysisListModel list;
     const ResultPageAdded added = AddResultPage(list, markup, pageAddress, base, removeSpaces, QStringLiteral("/save/"));
-    fuzz::require(added.handed == page.items.size(), "every result is offered to the list");
+    fuzz::require(!added.accessBlocked || added.handed == 0, "a blocked page gives no results");
+    fuzz::require(!added.tooDeep || added.handed == 0, "a page refused as too deep gives no results");
     fuzz::require(list.count() <= added.handed, "the list holds no more than was offered");
 
     for (int i = 0; i < list.count(); ++i) {
@@ -54,6 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
 
     const HtmlDocument document(markup);
+    fuzz::require(document.tooDeep() == added.tooDeep, "the page and its document agree on the depth");
     InnerText(document.root());
     SavedPageMarkup(markup, QUrl(pageAddress));
     return 0;
