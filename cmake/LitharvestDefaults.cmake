@@ -17,4 +17,11 @@ function(litharvest_defaults target)
       -fno-sanitize-recover=undefined)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(LITHARVEST_FUZZ)
+    # Coverage for libFuzzer in every library the targets link; the targets
+    # themselves add the fuzzer's main (fuzz/CMakeLists.txt).
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link,address,undefined
+      -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    target_link_options(${target} PRIVATE -fsanitize=address,undefined)
+  endif()
 endfunction()

@@ -1,6 +1,7 @@
 // Result-page extraction and the analysis list: the markup rules a portal
 // result page is read by, and what repeated harvesting leaves in the list.
 #include "harvest/core/AnalysisListModel.h"
+#include "harvest/core/HtmlDocument.h"
 #include "harvest/core/PageSource.h"
 #include "harvest/core/ResultPageParser.h"
 
@@ -63,6 +64,8 @@ private slots:
     void pageBytes();
     void nesting_data();
     void nesting();
+    void innerTextOfDeepTree_data();
+    void innerTextOfDeepTree();
 };
 
 void TestResultPage::parse_data()
@@ -372,6 +375,34 @@ void TestResultPage::nesting()
     const ResultPageAdded added = AddResultPage(list, markup, kPage, kBase, true, QString());
     QCOMPARE(added.tooDeep, tooDeep);
     QCOMPARE(list.count(), results);
+}
+
+// A tree deeper than any page HtmlDocument takes, parsed directly: the text
+// walk keeps its own stack, shown or hidden (a hidden element gives its
+// plain text content), and does not exhaust the call stack.
+void TestResultPage::innerTextOfDeepTree_data()
+{
+    QTest::addColumn<QString>("opening");
+    QTest::newRow("shown") << QStringLiteral("<a>");
+    QTest::newRow("hidden") << QStringLiteral("<a hidden>");
+}
+
+void TestResultPage::innerTextOfDeepTree()
+{
+    QFETCH(QString, opening);
+    const QByteArray markup = (QStringLiteral("<body>") + opening + QStringLiteral("<span>").repeated(100000)
+                               + QStringLiteral("全文下载"))
+                                  .toUtf8();
+    // Parse errors are not recorded: each holds a copy of the open elements.
+    GumboOptions options = kGumboDefaultOptions;
+    options.max_errors = 0;
+    GumboOutput *output = gumbo_parse_with_options(&options, markup.constData(), size_t(markup.size()));
+    QVERIFY(output);
+    const QVector<const GumboNode *> links = CollectByTag(output->root, QStringLiteral("a"));
+    QCOMPARE(links.size(), 1);
+    const QString text = InnerText(links.first());
+    gumbo_destroy_output(&options, output);
+    QCOMPARE(text, QStringLiteral("全文下载"));
 }
 
 QTEST_GUILESS_MAIN(TestResultPage)

@@ -8,6 +8,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -203,17 +204,52 @@ bool isTableCell(const GumboNode *node)
         && (node->v.element.tag == GUMBO_TAG_TD || node->v.element.tag == GUMBO_TAG_TH);
 }
 
-void collectText(const GumboNode *node, bool preserve, InnerTextBuilder &out)
+// The rendered text of the element's content, in document order. Like the
+// element search, the walk keeps its own stack: a deeply nested page cannot
+// exhaust the call stack.
+void collectText(const GumboNode *element, bool preserve, InnerTextBuilder &out)
 {
-    const GumboVector &children = node->v.element.children;
-    for (unsigned i = 0; i < children.length; ++i) {
-        const auto *child = static_cast<const GumboNode *>(children.data[i]);
+    struct Level
+    {
+        const GumboVector *children;
+        unsigned next;
+        bool preserve;
+        // The element whose content this is, with its place among its
+        // siblings; null for the element the walk started at.
+        const GumboNode *element;
+        const GumboVector *siblings;
+        unsigned index;
+        int breaks;
+    };
+    std::vector<Level> levels;
+    levels.push_back({&element->v.element.children, 0, preserve, nullptr, nullptr, 0, 0});
+    while (!levels.empty()) {
+        Level &level = levels.back();
+        if (level.next >= level.children->length) {
+            const Level done = level;
+            levels.pop_back();
+            if (!done.element)
+                continue;
+            if (done.breaks)
+                out.requiredBreaks(done.breaks);
+            if (isTableCell(done.element)) {
+                for (unsigned j = done.index + 1; j < done.siblings->length; ++j) {
+                    if (isTableCell(static_cast<const GumboNode *>(done.siblings->data[j]))) {
+                        out.literal(u'\t');
+                        break;
+                    }
+                }
+            }
+            continue;
+        }
+        const unsigned i = level.next++;
+        const auto *child = static_cast<const GumboNode *>(level.children->data[i]);
         switch (child->type) {
         case GUMBO_NODE_TEXT:
         case GUMBO_NODE_WHITESPACE:
         case GUMBO_NODE_CDATA: {
             const QString text = fromUtf8(child->v.text.text);
-            if (preserve)
+            if (level.preserve)
                 out.preservedText(text);
             else
                 out.collapsibleText(text);
@@ -230,17 +266,9 @@ void collectText(const GumboNode *node, bool preserve, InnerTextBuilder &out)
             const int breaks = blockBreaks(child);
             if (breaks)
                 out.requiredBreaks(breaks);
-            collectText(child, preserve || preservesWhiteSpace(tag), out);
-            if (breaks)
-                out.requiredBreaks(breaks);
-            if (isTableCell(child)) {
-                for (unsigned j = i + 1; j < children.length; ++j) {
-                    if (isTableCell(static_cast<const GumboNode *>(children.data[j]))) {
-                        out.literal(u'\t');
-                        break;
-                    }
-                }
-            }
+            const Level inner{&child->v.element.children, 0, level.preserve || preservesWhiteSpace(tag), child,
+                              level.children, i, breaks};
+            levels.push_back(inner); // `level` is not used after this
             break;
         }
         default: // comments, template contents
@@ -248,17 +276,25 @@ void collectText(const GumboNode *node, bool preserve, InnerTextBuilder &out)
         }
     }
 }
+
+// The text content of every text node below node, in document order, with
+// its own stack as above.
 void appendTextContent(const GumboNode *node, QString &text)
 {
-    const GumboVector *children = childrenOf(node);
-    if (!children)
-        return;
-    for (unsigned i = 0; i < children->length; ++i) {
-        const auto *child = static_cast<const GumboNode *>(children->data[i]);
+    std::vector<std::pair<const GumboVector *, unsigned>> levels;
+    if (const GumboVector *children = childrenOf(node))
+        levels.emplace_back(children, 0);
+    while (!levels.empty()) {
+        auto &[children, next] = levels.back();
+        if (next >= children->length) {
+            levels.pop_back();
+            continue;
+        }
+        const auto *child = static_cast<const GumboNode *>(children->data[next++]);
         if (child->type == GUMBO_NODE_TEXT || child->type == GUMBO_NODE_WHITESPACE || child->type == GUMBO_NODE_CDATA)
             text += fromUtf8(child->v.text.text);
         else if (child->type == GUMBO_NODE_ELEMENT)
-            appendTextContent(child, text);
+            levels.emplace_back(&child->v.element.children, 0);
     }
 }
 } // namespace
