@@ -260,7 +260,7 @@ void TestCliDownload::badInputExitsTwo_data()
                                        << QStringLiteral("alternatives");
     QTest::newRow("UTF-16 list") << none << QByteArray("\xFF\xFEh\0t\0t\0p\0:\0", 12)
                                  << QStringLiteral("- line 1: the list is UTF-16");
-    QTest::newRow("UTF-16 list without a mark") << none << QByteArray("h\0t\0t\0p\0:\0/\0/\0h\0\n\0", 20)
+    QTest::newRow("UTF-16 list without a mark") << none << QByteArray("h\0t\0t\0p\0:\0/\0/\0h\0\n\0", 18)
                                                 << QStringLiteral("- line 1: UTF-16 text");
     QTest::newRow("a 10 MB line") << none << QByteArray("http://h/") + QByteArray(10 * 1024 * 1024, 'a') + "\n"
                                   << QStringLiteral("- line 1: 10485769 bytes long");
