@@ -209,6 +209,15 @@ void TestSaveNames::renameSavePath()
     touch(m_root + u8("报告"));
     QCOMPARE(重命名保存路径(folder, u8("报告"), QString(), used, rename), m_root + u8("报告[001]"));
     QCOMPARE(used, u8("报告[001]"));
+
+    // A name that is nothing but a counter (or a dot and a counter) keeps
+    // one: without it the answer would be the folder itself.
+    touch(m_root + u8("[0]"));
+    QCOMPARE(重命名保存路径(folder, u8("[0]"), QString(), used, rename), m_root + u8("[000]"));
+    touch(m_root + u8(".[0]"));
+    QCOMPARE(重命名保存路径(folder, u8(".[0]"), QString(), used, rename), m_root + u8(".[000]"));
+    touch(m_root + u8("[5]"));
+    QCOMPARE(重命名保存路径(folder, u8("[5]"), QString(), used, rename), m_root + u8("[005]"));
 }
 
 void TestSaveNames::renameSavePathLongNames()
@@ -262,6 +271,9 @@ void TestSaveNames::uniqueFilePath()
     // Without an extension no dot is written.
     touch(m_root + u8("b"));
     QCOMPARE(UniqueFilePath(m_root + u8("b")), m_root + u8("b[0001]"));
+    // A name that is only a counter is numbered anew, never the folder.
+    touch(m_root + u8("[18030 ]"));
+    QCOMPARE(UniqueFilePath(m_root + u8("[18030 ]")), m_root + u8("[0001]"));
     // Base cut to 100 characters.
     const QString base = u8("x").repeated(120);
     touch(m_root + base + u8(".pdf"));

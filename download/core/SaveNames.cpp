@@ -55,6 +55,13 @@ QString fitExtension(const QString &ext)
     return LeftBytesUtf8(ext, kMaxExtensionBytes);
 }
 
+// A name that is a file's: once a counter such as "[3]" is taken off a name,
+// what is left may be nothing, "." or "..", which name the folder itself.
+bool namesAFile(const QString &name)
+{
+    return !name.isEmpty() && name != u"." && name != u"..";
+}
+
 // A file name of more than 255 bytes can never be opened: cut its base,
 // keeping the extension.
 QString fitFileName(const QString &name)
@@ -271,7 +278,8 @@ QString 重命名保存路径(const QString &保存路径, const QString &纯文
         const QString counter = counterText(k, 3);
         return fitBase(b, counter + tail) + counter;
     };
-    QString candidate = n != 0 ? numbered(n) : fitBase(b, tail);
+    // A name that was nothing but a counter keeps one.
+    QString candidate = n != 0 || !namesAFile(fitBase(b, tail) + tail) ? numbered(n) : fitBase(b, tail);
     while (FileExists(d + candidate + tail))
         candidate = numbered(++n);
     新的文件名 = candidate;
@@ -300,7 +308,7 @@ QString UniqueFilePath(const QString &fullPath)
         base.truncate(open);
     const QString tail = ext.isEmpty() ? QString() : u'.' + ext;
     QString candidate = d + fitBase(base, tail) + tail;
-    for (qint64 n = 1; FileExists(candidate); ++n) {
+    for (qint64 n = 1; !namesAFile(candidate.mid(d.size())) || FileExists(candidate); ++n) {
         const QString counter = counterText(n, 4);
         candidate = d + fitBase(base, counter + tail) + counter + tail;
     }
