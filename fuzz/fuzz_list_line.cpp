@@ -1,14 +1,18 @@
 // The download-list reader on any file: ParseListFile on the bytes, each row
 // written back with FormatListLine and read again (what harvest writes,
 // download reads as meant), and litharvest-cli's readDownloadList on the
-// same bytes as a list file, which fills the empty fields from the options.
+// same bytes as a list file, which fills the empty fields from the options
+// and keeps every relative folder inside --folder.
 #include "app/cli/DownloadListInput.h"
 #include "common/TextCodec.h"
 #include "download/core/ListLine.h"
 #include "download/core/SaveNames.h"
 #include "fuzz/FuzzSupport.h"
 
+#include <QDir>
 #include <QFile>
+
+#include <algorithm>
 
 namespace {
 
@@ -60,13 +64,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::vector<NumberedListLine> filled;
     QString error;
     const bool filledRead = readDownloadList(job, filled, error);
-    fuzz::require(filledRead == read, "the command reads what the list reader reads", error);
+    // The command refuses more than the reader: a relative folder that climbs
+    // out of --folder with "..". The first such row is the one it names.
+    const auto climbing = std::find_if(lines.begin(), lines.end(), [](const NumberedListLine &entry) {
+        return !entry.line.folder.startsWith(u'/') && entry.line.folder.split(u'/').contains(QStringLiteral(".."));
+    });
+    const bool refusedFolder = read && climbing != lines.end();
+    fuzz::require(filledRead == (read && !refusedFolder), "the command reads what the list reader reads", error);
+    if (refusedFolder)
+        fuzz::require(error.contains(QStringLiteral(" line %1: the folder ").arg(climbing->number)),
+                      "a refused folder names its line", error);
     if (!filledRead)
         return 0; // the rows read before the fault are not used
-    for (const NumberedListLine &entry : filled) {
-        fuzz::require(!SanitizeFileName(entry.line.name).isEmpty(), "every row has a file name", entry.line.name);
-        fuzz::require(entry.line.folder.endsWith(u'/'), "every folder ends with /", entry.line.folder);
-        fuzz::require(!entry.line.referrer.isEmpty(), "every row has a referrer");
+    fuzz::require(filled.size() == lines.size(), "the command keeps every row");
+    const QString inside = QDir::cleanPath(job.folder) + u'/';
+    for (std::size_t i = 0; i < filled.size(); ++i) {
+        const ListLine &entry = filled[i].line;
+        fuzz::require(!SanitizeFileName(entry.name).isEmpty(), "every row has a file name", entry.name);
+        fuzz::require(entry.folder.endsWith(u'/'), "every folder ends with /", entry.folder);
+        fuzz::require(!entry.referrer.isEmpty(), "every row has a referrer");
+        if (!lines[i].line.folder.startsWith(u'/'))
+            fuzz::require(QDir::cleanPath(entry.folder).append(u'/').startsWith(inside),
+                          "a relative folder lies inside --folder", entry.folder);
     }
     return 0;
 }
