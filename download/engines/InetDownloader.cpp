@@ -368,11 +368,16 @@ void InetDownloader::onReceiveFinished()
         endStalled(TransferOutcome::Failed, HttpStatusReason(HttpStatus(*m_reply)));
         return;
     }
+    const BodyEnd end = JudgeBodyEnd(*m_reply, length);
     abortReply();
     // A page sent with a type that names the document (a lying server) never
     // takes the place of the document the user has.
     if (m_file->pageWouldReplaceDocument()) {
         finish(TransferOutcome::PageKeptOut, QStringLiteral("a web page came instead of the document"));
+        return;
+    }
+    if (m_file->targetExisted() && end == BodyEnd::AtClose) {
+        endStalled(TransferOutcome::Failed, UnknownEndReason());
         return;
     }
     if (!m_file->commit()) {
@@ -446,9 +451,10 @@ void InetDownloader::onFetchFinished()
     const qint64 length = m_file->size();
     const qint64 announced = AnnouncedLength(*m_reply);
     const bool broken = TransportFailed(*m_reply);
-    const bool pdfCut = written && JudgeBodyEnd(*m_reply, length) != BodyEnd::Announced
-        && PdfEndMissing(m_file->temporaryPath());
+    const BodyEnd end = JudgeBodyEnd(*m_reply, length);
+    const bool pdfCut = written && end != BodyEnd::Announced && PdfEndMissing(m_file->temporaryPath());
     const bool whole = written && !pdfCut && (announced >= 0 ? length >= announced : !broken);
+    const bool endUnknown = whole && m_file->targetExisted() && end == BodyEnd::AtClose;
     const QString transportReason = broken ? NetworkFailureReason(*m_reply)
         : pdfCut                           ? QStringLiteral("the body ended short")
                                            : QString();
@@ -459,7 +465,8 @@ void InetDownloader::onFetchFinished()
     result.wholeResponse = true;
     result.bytes = length;
     const bool statusRefused = whole && errorStatus && !m_file->holdsPage();
-    if (whole && length >= 2 && !statusRefused && !m_file->pageWouldReplaceDocument() && m_file->commit()) {
+    if (whole && length >= 2 && !statusRefused && !m_file->pageWouldReplaceDocument() && !endUnknown
+        && m_file->commit()) {
         result.outcome = TransferOutcome::Complete;
     } else {
         result.outcome = m_file->pageKeptOut() ? TransferOutcome::PageKeptOut : TransferOutcome::NothingFetched;
@@ -473,6 +480,8 @@ void InetDownloader::onFetchFinished()
             result.reason = QStringLiteral("no body came");
         else if (statusRefused)
             result.reason = HttpStatusReason(status);
+        else if (endUnknown && !m_file->pageKeptOut())
+            result.reason = UnknownEndReason();
         else
             result.reason = QStringLiteral("a web page came instead of the document");
         m_file->discard();

@@ -37,6 +37,11 @@ BodyEnd JudgeBodyEnd(const QNetworkReply &reply, qint64 received)
     return BodyEnd::AtClose;
 }
 
+QString UnknownEndReason()
+{
+    return QStringLiteral("the body's end is not known; the existing file is kept");
+}
+
 bool PdfEndMissing(const QString &path)
 {
     QFile file(path);

@@ -44,6 +44,10 @@ enum class BodyEnd {
                // which Qt 6.4 reports the same way for a reset or an early close
 };
 BodyEnd JudgeBodyEnd(const QNetworkReply &reply, qint64 received);
+// A file already at the target is replaced only by a body whose end the
+// server vouched for (a length or chunked framing): one that ended with the
+// connection may have been cut by a reset. The reason such a row fails with.
+QString UnknownEndReason();
 
 // A body whose bytes show a PDF that lacks its end marker ("%%EOF" within
 // the last 1024 bytes) is cut short, whatever the transfer said.

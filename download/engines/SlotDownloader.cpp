@@ -248,7 +248,7 @@ void SlotDownloader::settle(QPointer<QNetworkReply> &finished, qint64 minimumByt
         }
     } else if (m_file->targetExisted()) {
         if (end == BodyEnd::AtClose) {
-            m_reason = QStringLiteral("the body's end is not known; the existing file is kept");
+            m_reason = UnknownEndReason();
             fail(kCannotDownload);
             return;
         }
