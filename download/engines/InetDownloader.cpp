@@ -376,6 +376,8 @@ void InetDownloader::onReceiveFinished()
         finish(TransferOutcome::PageKeptOut, QStringLiteral("a web page came instead of the document"));
         return;
     }
+    // A body that ended with the connection may have been cut by a reset: it
+    // never takes the place of a file that is there.
     if (m_file->targetExisted() && end == BodyEnd::AtClose) {
         endStalled(TransferOutcome::Failed, UnknownEndReason());
         return;

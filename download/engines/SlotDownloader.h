@@ -99,7 +99,7 @@ private:
     qint64 m_seen = 0;
     qint64 m_maxBytes = -1;
     bool m_ended = false;
-    // The response headers are still to come (see watchHeaders).
+    // True from a request (or redirect) until its response headers arrive (see watchHeaders).
     bool m_awaitingHeaders = false;
     double m_headerStart = 0;
     QTimer m_watchdog;
