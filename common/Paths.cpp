@@ -95,6 +95,19 @@ QString WithTrailingSlash(const QString &folder)
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
+bool IsAbsoluteFilePath(const QString &path)
+{
+    return !path.startsWith(u':') && QDir::isAbsolutePath(path);
+}
+
+QString AbsoluteFilePath(const QString &path, const QString &base)
+{
+    if (IsAbsoluteFilePath(path))
+        return QDir::cleanPath(path);
+    const QString root = base.isEmpty() ? QDir::currentPath() : AbsoluteFilePath(base);
+    return QDir::cleanPath(root + u'/' + path);
+}
+
 bool FileExists(const QString &path)
 {
     QString t = TrimSpaces(path);

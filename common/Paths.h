@@ -14,6 +14,15 @@
 // The folder text with "/" appended when it does not end with one.
 QString WithTrailingSlash(const QString &folder);
 
+// True when the path names its place from the root ("/..."). A leading ":"
+// is part of a file name here, not Qt's prefix for its resources: rows, lists
+// and command lines name files on disk.
+bool IsAbsoluteFilePath(const QString &path);
+
+// The path, cleaned, from the root: a relative path lies under base (the
+// working folder when base is empty).
+QString AbsoluteFilePath(const QString &path, const QString &base = QString());
+
 // True when a file (not a folder) is at the path: spaces are trimmed and a
 // leading "file://" is removed first. A symbolic link counts as a file unless
 // it leads to a folder, so a dangling link is never taken for a free name.

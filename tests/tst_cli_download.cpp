@@ -117,7 +117,10 @@ void TestCliDownload::downloadsList()
         + "\n"
         // No name: the last segment of the address; the content decides the type.
         + doc(QStringLiteral("kind=caj&size=3000")) + "\t\tpdf\tsub\r\n"
-        + doc(QStringLiteral("kind=pdf&size=5000&nolength=1")) + "\t报告\n";
+        + doc(QStringLiteral("kind=pdf&size=5000&nolength=1")) + "\t报告\n"
+        // A relative folder with a leading ":" lies inside --folder (and
+        // loses its ":" like any name).
+        + doc(QStringLiteral("kind=pdf&size=4000")) + "\t冒号\tpdf\t:::冒号\n";
     if (source == u"gbk")
         list = QStringEncoder("GB18030").encode(QString::fromUtf8(list));
     QStringList arguments = {QStringLiteral("--folder"), folder, QStringLiteral("--method"), method};
@@ -136,12 +139,14 @@ void TestCliDownload::downloadsList()
         QStringLiteral("filekind=caj&size=3000\tcaj\t3000\t3000\t100%\t") + base
             + QStringLiteral("sub/\tDone"),
         QStringLiteral("报告\tpdf\t5000\t5000\t100%\t") + base + QStringLiteral("\tDone"),
+        QStringLiteral("冒号\tpdf\t4000\t4000\t100%\t") + base + QStringLiteral("冒号/\tDone"),
     };
     QCOMPARE(run.rows, expected);
     QCOMPARE(QFileInfo(base + QStringLiteral("论文一.pdf")).size(), 20000);
     QCOMPARE(QFileInfo(base + QStringLiteral("sub/filekind=caj&size=3000.caj")).size(), 3000);
     QCOMPARE(QFileInfo(base + QStringLiteral("报告.pdf")).size(), 5000);
-    QCOMPARE(filesBelow(folder).size(), 3);
+    QCOMPARE(QFileInfo(base + QStringLiteral("冒号/冒号.pdf")).size(), 4000);
+    QCOMPARE(filesBelow(folder).size(), 4);
 }
 
 void TestCliDownload::failedRowsExitOne_data()

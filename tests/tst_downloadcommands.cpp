@@ -884,8 +884,11 @@ void TestDownloadCommands::openCommands()
     const int absent = f.add(QStringLiteral("a"), QStringLiteral("pdf"), RowState::Done);
     const int noFolder = f.add(QStringLiteral("n"), QStringLiteral("pdf"), RowState::Done);
     const int relative = f.add(QStringLiteral("r"), QStringLiteral("pdf"), RowState::Done);
+    const int colon = f.add(QStringLiteral("c"), QStringLiteral("pdf"), RowState::Done);
     f.list.modify(noFolder, [&](DownloadRow &r) { r.folder = f.folder() + QStringLiteral("gone/"); });
     f.list.modify(relative, [](DownloadRow &r) { r.folder = QStringLiteral("tests/"); });
+    // Qt would take ":tests/" for one of its resources, an absolute path.
+    f.list.modify(colon, [](DownloadRow &r) { r.folder = QStringLiteral(":tests/"); });
     const QString file = f.writeFile(present, kPdfBytes);
 
     f.setCurrent(present);
@@ -907,8 +910,10 @@ void TestDownloadCommands::openCommands()
     f.commands.打开文件所在文件夹();
     f.setCurrent(relative); // never resolved against the working folder
     f.commands.打开文件所在文件夹();
+    f.setCurrent(colon);
+    f.commands.打开文件所在文件夹();
     QCOMPARE(f.dialogs.messages(), (QStringList{QStringLiteral("该文件不存在！"), QStringLiteral("文件夹不存在！"),
-                                                QStringLiteral("文件夹不存在！")}));
+                                                QStringLiteral("文件夹不存在！"), QStringLiteral("文件夹不存在！")}));
     QCOMPARE(f.launcher.calls.size(), 1);
 }
 

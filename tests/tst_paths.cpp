@@ -25,6 +25,8 @@ private slots:
     void fileExists_data();
     void fileExists();
     void folderExists();
+    void absoluteFilePath_data();
+    void absoluteFilePath();
     void splitPath_data();
     void splitPath();
     void splitBracketNumber_data();
@@ -98,6 +100,32 @@ void TestPaths::folderExists()
     QVERIFY(!FolderExists(m_root + u8("a.pdf")));
     QVERIFY(!FolderExists(u8(" ") + m_root + u8("A"))); // not trimmed
     QVERIFY(!FolderExists(m_root + u8("A") + QChar(0)));
+}
+
+void TestPaths::absoluteFilePath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("base");
+    QTest::addColumn<bool>("absolute");
+    QTest::addColumn<QString>("answer");
+    QTest::newRow("absolute, cleaned") << u8("/a//b/./c/") << u8("/x") << true << u8("/a/b/c");
+    QTest::newRow("relative under the base") << u8("sub/dir") << u8("/x/y/") << false << u8("/x/y/sub/dir");
+    // Qt's resource prefix is an ordinary character on disk: such a folder
+    // lies under the base like any other relative one.
+    QTest::newRow("leading colon") << u8(":::sub dir") << u8("/x") << false << u8("/x/:::sub dir");
+    QTest::newRow("colon and slash") << u8(":/etc") << u8("/x") << false << u8("/x/:/etc");
+    QTest::newRow("relative base") << u8("a") << u8("b") << false << QDir::currentPath() + u8("/b/a");
+    QTest::newRow("no base: the working folder") << u8("a") << QString() << false << QDir::currentPath() + u8("/a");
+}
+
+void TestPaths::absoluteFilePath()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, base);
+    QFETCH(bool, absolute);
+    QFETCH(QString, answer);
+    QCOMPARE(IsAbsoluteFilePath(path), absolute);
+    QCOMPARE(AbsoluteFilePath(path, base), answer);
 }
 
 void TestPaths::splitPath_data()

@@ -1,9 +1,5 @@
 #include "app/cli/CliSupport.h"
 
-#include "common/Paths.h"
-
-#include <QDir>
-
 #include <cstdio>
 
 void printMessage(const char *command, const QString &text)
@@ -14,9 +10,4 @@ void printMessage(const char *command, const QString &text)
 void printHelpHint(const char *command)
 {
     std::fprintf(stderr, "Try 'litharvest-cli%s%s --help' for more information.\n", *command ? " " : "", command);
-}
-
-QString folderWithSlash(const QString &path)
-{
-    return WithTrailingSlash(QDir::cleanPath(path));
 }

@@ -1,6 +1,7 @@
 #include "app/cli/DownloadJob.h"
 
 #include "app/cli/CliSupport.h"
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "download/core/ListLine.h"
 
@@ -145,12 +146,13 @@ bool readFolder(const QCommandLineParser &parser, const QCommandLineOption &opti
         error = QStringLiteral("--folder wants a folder");
         return false;
     }
-    const QFileInfo info(base);
+    const QString absolute = AbsoluteFilePath(base);
+    const QFileInfo info(absolute);
     if (info.exists() && !info.isDir()) {
         error = QStringLiteral("--folder \"%1\" is not a folder").arg(base);
         return false;
     }
-    job.folder = folderWithSlash(info.absoluteFilePath());
+    job.folder = WithTrailingSlash(absolute);
     return true;
 }
 

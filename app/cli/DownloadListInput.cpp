@@ -1,11 +1,11 @@
 #include "app/cli/DownloadListInput.h"
 
 #include "app/cli/CliSupport.h"
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "download/core/DownloadRow.h"
 #include "download/core/SaveNames.h"
 
-#include <QDir>
 #include <QFile>
 
 #include <cstdio>
@@ -18,7 +18,7 @@ namespace {
 // refused before anything is fetched.
 bool climbsOut(const QString &folder)
 {
-    if (folder.startsWith(u'/'))
+    if (IsAbsoluteFilePath(folder))
         return false;
     const QStringList parts = folder.split(u'/');
     return parts.contains(QStringLiteral(".."));
@@ -30,7 +30,10 @@ void fillFromJob(const DownloadJob &job, ListLine &line)
         line.name = NameFromUrl(选择url(line.address), true);
     if (SanitizeFileName(line.name).isEmpty())
         line.name = QStringLiteral("download");
-    line.folder = line.folder.isEmpty() ? job.folder : folderWithSlash(QDir(job.folder).absoluteFilePath(line.folder));
+    if (line.folder.isEmpty())
+        line.folder = job.folder;
+    else
+        line.folder = WithTrailingSlash(AbsoluteFilePath(line.folder, job.folder));
     if (line.referrer.isEmpty())
         line.referrer = job.referrer;
 }

@@ -1,12 +1,12 @@
 #include "app/cli/HarvestJob.h"
 
 #include "app/cli/CliSupport.h"
+#include "common/Paths.h"
 #include "common/TextCodec.h"
 #include "harvest/core/PageSource.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QFileInfo>
 #include <QUrl>
 
 const char kHarvestHelp[] =
@@ -112,6 +112,6 @@ HarvestParse parseHarvestJob(const QStringList &args, HarvestJob &job, QString &
         job.timeoutSeconds = seconds;
     }
     if (parser.isSet(folder) && !parser.value(folder).isEmpty())
-        job.folder = folderWithSlash(QFileInfo(parser.value(folder)).absoluteFilePath());
+        job.folder = WithTrailingSlash(AbsoluteFilePath(parser.value(folder)));
     return HarvestParse::Ready;
 }

@@ -640,7 +640,7 @@ void DownloadListCommands::打开文件所在文件夹()
     if (i < 0)
         return;
     const DownloadRow &row = m_list.at(i);
-    if (!QDir::isAbsolutePath(row.folder) || !FolderExists(row.folder)) {
+    if (!IsAbsoluteFilePath(row.folder) || !FolderExists(row.folder)) {
         ShowError(QStringLiteral("文件夹不存在！"));
         return;
     }

@@ -68,7 +68,7 @@ QString RowFilePath(const DownloadRow &row)
 
 QString GuardedRowFilePath(const DownloadRow &row)
 {
-    return QDir::isAbsolutePath(row.folder) ? RowFilePath(row) : QString();
+    return IsAbsoluteFilePath(row.folder) ? RowFilePath(row) : QString();
 }
 
 void DeleteRowFile(const DownloadRow &row)
